@@ -1,0 +1,32 @@
+#include "common/case_buffer.h"
+
+namespace ruleval {
+
+void CaseBuffer::allocate(std::size_t num_cases, std::size_t record_length,
+                          std::uint64_t code_limit) {
+  code_bytes_ = code_limit <= 0x100 ? 1 : code_limit <= 0x10000 ? 2 : 4;
+  num_cases_ = num_cases;
+  record_length_ = record_length;
+  bytes_.assign(num_cases * record_length * code_bytes_, 0);
+}
+
+void CaseBuffer::set_code(std::size_t case_number, std::size_t position,
+                          std::uint32_t value) {
+  std::uint8_t* at =
+      bytes_.data() + (case_number * record_length_ + position) * code_bytes_;
+  switch (code_bytes_) {
+    case 1:
+      *at = static_cast<std::uint8_t>(value);
+      break;
+    case 2: {
+      const auto narrow = static_cast<std::uint16_t>(value);
+      std::memcpy(at, &narrow, sizeof narrow);
+      break;
+    }
+    default:
+      std::memcpy(at, &value, sizeof value);
+      break;
+  }
+}
+
+}  // namespace ruleval

@@ -1,0 +1,63 @@
+// The coded test cases in memory: one record per case, one code per selected
+// attribute in selected order, the class code last. Every code is kept
+// exactly; the buffer stores each in one, two or four bytes, the fewest that
+// hold the largest code any selected attribute can have.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace ruleval {
+
+class CaseBuffer {
+ public:
+  // Makes room for num_cases records of record_length codes, each code below
+  // code_limit; every code starts as 0. Throws std::bad_alloc when the
+  // memory cannot be had.
+  void allocate(std::size_t num_cases, std::size_t record_length,
+                std::uint64_t code_limit);
+
+  std::size_t num_cases() const { return num_cases_; }
+  std::size_t record_length() const { return record_length_; }
+  // Bytes per stored code: 1, 2 or 4.
+  std::size_t code_bytes() const { return code_bytes_; }
+
+  std::uint32_t code(std::size_t case_number, std::size_t position) const {
+    const std::uint8_t* at = slot(case_number, position);
+    switch (code_bytes_) {
+      case 1:
+        return *at;
+      case 2: {
+        std::uint16_t value;
+        std::memcpy(&value, at, sizeof value);
+        return value;
+      }
+      default: {
+        std::uint32_t value;
+        std::memcpy(&value, at, sizeof value);
+        return value;
+      }
+    }
+  }
+  std::uint32_t class_code(std::size_t case_number) const {
+    return code(case_number, record_length_ - 1);
+  }
+  // REQUIRES: value is below the code_limit given to allocate().
+  void set_code(std::size_t case_number, std::size_t position,
+                std::uint32_t value);
+
+ private:
+  const std::uint8_t* slot(std::size_t case_number, std::size_t position) const {
+    return bytes_.data() +
+           (case_number * record_length_ + position) * code_bytes_;
+  }
+
+  std::vector<std::uint8_t> bytes_;
+  std::size_t num_cases_ = 0;
+  std::size_t record_length_ = 0;
+  std::size_t code_bytes_ = 1;
+};
+
+}  // namespace ruleval

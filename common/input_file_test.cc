@@ -1,0 +1,73 @@
+#include "common/input_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/test_util.h"
+
+namespace ruleval {
+namespace {
+
+using testing::TempDir;
+using testing::write_file;
+
+std::vector<std::string> lines_of(const std::string& content) {
+  TempDir dir;
+  write_file(dir.file("f"), content);
+  InputFile in;
+  EXPECT_TRUE(in.open(dir.file("f")));
+  std::vector<std::string> lines;
+  std::string_view line;
+  while (in.next_line(&line)) lines.emplace_back(line);
+  EXPECT_FALSE(in.failed());
+  return lines;
+}
+
+TEST(InputFile, SplitsLinesKeepingEverythingButTheLineFeed) {
+  using Lines = std::vector<std::string>;
+  EXPECT_EQ(Lines({}), lines_of(""));
+  EXPECT_EQ(Lines({"a", "", "b"}), lines_of("a\n\nb\n"));
+  EXPECT_EQ(Lines({"a", "last"}), lines_of("a\nlast"));
+  EXPECT_EQ(Lines({"a\r", "b\r"}), lines_of("a\r\nb\r\n"));
+  EXPECT_EQ(Lines({std::string("x\0y", 3)}), lines_of(std::string("x\0y\n", 4)));
+}
+
+TEST(InputFile, LinesLongerThanTheBufferComeWhole) {
+  const std::string longest(3 << 20, 'v');
+  const std::string content = "short\n" + longest + "\n" + longest + "x";
+  const auto lines = lines_of(content);
+  ASSERT_EQ(3u, lines.size());
+  EXPECT_EQ("short", lines[0]);
+  EXPECT_EQ(longest, lines[1]);
+  EXPECT_EQ(longest + "x", lines[2]);
+}
+
+TEST(InputFile, DirectoriesAndMissingFilesDoNotOpen) {
+  TempDir dir;
+  InputFile in;
+  EXPECT_FALSE(in.open(dir.path().string()));
+  EXPECT_FALSE(in.open(dir.file("missing")));
+  std::string text;
+  EXPECT_FALSE(read_whole_file(dir.path().string(), &text));
+}
+
+TEST(InputFile, ReadsIntegersAsAStream) {
+  TempDir dir;
+  write_file(dir.file("f"), "Casenum=3 \n1 -2\n\n +30x");
+  InputFile in;
+  ASSERT_TRUE(in.open(dir.file("f")));
+  for (const char c : std::string("Casenum=")) EXPECT_EQ(c, in.get());
+  long long value = 0;
+  for (const long long expected : {3, 1, -2, 30}) {
+    ASSERT_TRUE(read_integer(in, &value));
+    EXPECT_EQ(expected, value);
+  }
+  EXPECT_FALSE(read_integer(in, &value));  // "x" is no integer
+  EXPECT_EQ('x', in.get());
+  EXPECT_FALSE(read_integer(in, &value));  // the end
+}
+
+}  // namespace
+}  // namespace ruleval

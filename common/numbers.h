@@ -1,0 +1,23 @@
+// Reading numbers from test data tokens, and printing boundary points.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace ruleval {
+
+// The value of the longest prefix of text that reads as a real number, as
+// strtod reads it in the C locale (decimal, hexadecimal, inf, nan), or 0
+// when no prefix does. Plain decimal tokens take a fast path that gives the
+// same correctly rounded result without locale work or allocation.
+double parse_leading_double(std::string_view text);
+
+// value rounded to single precision, the precision of every boundary point.
+inline float to_single(double value) { return static_cast<float>(value); }
+
+// The point truncated toward zero and printed as an integer ("%d"), as
+// points of integer attributes are shown. Points beyond the range of int are
+// printed whole rather than wrapped.
+std::string truncated_integer(float point);
+
+}  // namespace ruleval

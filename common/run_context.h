@@ -1,0 +1,27 @@
+// Everything one run of the evaluation shares between its stages. The
+// driver owns it and hands each stage the parts it needs.
+#pragma once
+
+#include <string>
+
+#include "common/attribute_table.h"
+#include "common/case_buffer.h"
+
+namespace ruleval {
+
+struct RunContext {
+  // The base name from the command line; every file of the run is named
+  // from it with replace_extension.
+  std::string base_name;
+  // In description order until selection, in selected order after it.
+  AttributeTable table;
+  // Cases in the test data: the description's Casenum at first, then the
+  // number of cases encoded.
+  int num_cases = 0;
+  // Codes per coded case after selection: the condition attributes and the
+  // class.
+  int record_length = 0;
+  CaseBuffer cases;
+};
+
+}  // namespace ruleval

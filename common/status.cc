@@ -1,0 +1,25 @@
+#include "common/status.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace ruleval {
+
+std::string format(const char* fmt, ...) {
+  va_list args;
+  va_start(args, fmt);
+  va_list again;
+  va_copy(again, args);
+  const int length = std::vsnprintf(nullptr, 0, fmt, args);
+  va_end(args);
+  std::string text;
+  if (length > 0) {
+    text.resize(static_cast<std::size_t>(length) + 1);
+    std::vsnprintf(text.data(), text.size(), fmt, again);
+    text.resize(static_cast<std::size_t>(length));
+  }
+  va_end(again);
+  return text;
+}
+
+}  // namespace ruleval

@@ -1,0 +1,100 @@
+#include "common/text_scanner.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace ruleval {
+namespace {
+
+bool is_space(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' ||
+         c == '\f';
+}
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+void TextScanner::skip_space() {
+  while (pos_ < text_.size() && is_space(text_[pos_])) ++pos_;
+}
+
+bool TextScanner::literal(std::string_view key) {
+  if (text_.substr(pos_, key.size()) != key) return false;
+  pos_ += key.size();
+  return true;
+}
+
+TextScanner::NumberResult TextScanner::integer(int* value) {
+  skip_space();
+  std::size_t pos = pos_;
+  bool negative = false;
+  if (pos < text_.size() && (text_[pos] == '+' || text_[pos] == '-')) {
+    negative = text_[pos] == '-';
+    ++pos;
+  }
+  if (pos >= text_.size() || !is_digit(text_[pos])) return NumberResult::kMissing;
+  long long magnitude = 0;
+  bool overflow = false;
+  for (; pos < text_.size() && is_digit(text_[pos]); ++pos) {
+    magnitude = magnitude * 10 + (text_[pos] - '0');
+    if (magnitude > static_cast<long long>(std::numeric_limits<int>::max()) + 1) {
+      overflow = true;
+      magnitude = 0;  // keep scanning the digits without overflowing
+    }
+  }
+  const long long signed_value = negative ? -magnitude : magnitude;
+  if (overflow || signed_value > std::numeric_limits<int>::max()) {
+    return NumberResult::kOutOfRange;
+  }
+  pos_ = pos;
+  *value = static_cast<int>(signed_value);
+  return NumberResult::kOk;
+}
+
+TextScanner::NumberResult TextScanner::real(float* value) {
+  skip_space();
+  std::size_t pos = pos_;
+  if (pos < text_.size() && text_[pos] == '+') {
+    ++pos;  // from_chars takes no plus sign, and no second sign after it
+    if (pos < text_.size() && (text_[pos] == '+' || text_[pos] == '-')) {
+      return NumberResult::kMissing;
+    }
+  }
+  const char* first = text_.data() + pos;
+  const char* last = text_.data() + text_.size();
+  float parsed = 0;
+  const auto [ptr, ec] = std::from_chars(first, last, parsed);
+  if (ec == std::errc::invalid_argument) return NumberResult::kMissing;
+  if (ec == std::errc::result_out_of_range || !std::isfinite(parsed)) {
+    return NumberResult::kOutOfRange;
+  }
+  pos_ = static_cast<std::size_t>(ptr - text_.data());
+  *value = parsed;
+  return NumberResult::kOk;
+}
+
+bool TextScanner::character(char* value) {
+  if (at_end()) return false;
+  *value = text_[pos_++];
+  return true;
+}
+
+bool TextScanner::word(std::string_view* value) {
+  skip_space();
+  if (at_end()) return false;
+  const std::size_t start = pos_;
+  while (pos_ < text_.size() && !is_space(text_[pos_])) ++pos_;
+  *value = text_.substr(start, pos_ - start);
+  return true;
+}
+
+int TextScanner::line() const {
+  std::size_t end = std::min(pos_, text_.size());
+  if (end == text_.size() && end > 0) --end;  // the last character's line
+  return 1 + static_cast<int>(std::count(text_.begin(), text_.begin() + end, '\n'));
+}
+
+}  // namespace ruleval

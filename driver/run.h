@@ -1,0 +1,29 @@
+// The run driver: the command line and the fixed sequence of stages.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "common/run_context.h"
+#include "common/status.h"
+
+namespace ruleval {
+
+struct RunOptions {
+  // Leaves B.fmc1, B.qzf and B.qzf1 on disk after a completed run.
+  bool keep_intermediate_files = false;
+};
+
+// Runs every stage on the files named by context->base_name, printing the
+// report to out. On success sets exit_status to the completed run's status:
+// 0, or -1 when B.qzf1 could not be deleted. A failure leaves every file
+// written so far on disk for inspection.
+Status run_evaluation(RunContext* context, std::FILE* out, const RunOptions& options,
+                      int* exit_status);
+
+// The whole program: usage, help and version, or a run on the first
+// argument. Prints everything, failures included, on out and returns the
+// process exit status (1 on every failure).
+int run_command_line(int argc, const char* const* argv, std::FILE* out);
+
+}  // namespace ruleval

@@ -1,0 +1,203 @@
+#include "prepare/attribute_file.h"
+
+#include <limits>
+
+#include "common/input_file.h"
+#include "common/text_scanner.h"
+#include "driver/file_names.h"
+
+namespace ruleval {
+namespace {
+
+using NumberResult = TextScanner::NumberResult;
+
+bool is_space(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' ||
+         c == '\f';
+}
+
+class DescriptionParser {
+ public:
+  DescriptionParser(std::string_view text, const std::string& path)
+      : scanner_(text), path_(path) {}
+
+  Status parse(AttributeTable* table, int* num_cases);
+
+ private:
+  Status parse_header(int* attribute_count, int* num_cases);
+  Status parse_keys(Attribute* attribute);
+  Status parse_values(const Attribute& attribute, AttributeTable* table);
+
+  // Expects key, after the white space that ends the item before it.
+  Status key(std::string_view key);
+  Status integer_after(std::string_view key, int* value);
+  Status letter_after(std::string_view key, std::string_view allowed,
+                      const char* expected, char* value);
+
+  // Something that should stand at the cursor does not.
+  Status expected(const std::string& what) const {
+    return expected_at(scanner_.line(), what);
+  }
+  Status expected_at(int line, const std::string& what) const {
+    return malformed_at(line, (scanner_.at_end() ? "unexpected end of file, expected "
+                                                 : "expected ") +
+                                  what);
+  }
+  Status malformed(const std::string& problem) const {
+    return malformed_at(scanner_.line(), problem);
+  }
+  Status malformed_at(int line, const std::string& problem) const {
+    return Status::Fatal(format("\nMalformed attribute file %s, line %d: %s\n",
+                                path_.c_str(), line, problem.c_str()));
+  }
+
+  TextScanner scanner_;
+  const std::string& path_;
+};
+
+Status DescriptionParser::parse(AttributeTable* table, int* num_cases) {
+  int attribute_count = 0;
+  Status status = parse_header(&attribute_count, num_cases);
+  if (!status.ok()) return status;
+  table->attributes.clear();
+  table->values.clear();
+  // Rows are added as they are read, never reserved by the declared count.
+  for (int i = 0; i < attribute_count; ++i) {
+    Attribute attribute;
+    status = parse_keys(&attribute);
+    if (!status.ok()) return status;
+    if (table->values.size() >
+        static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+      return malformed("too many values");
+    }
+    attribute.AttriValueP = static_cast<int>(table->values.size());
+    status = parse_values(attribute, table);
+    if (!status.ok()) return status;
+    table->attributes.push_back(std::move(attribute));
+  }
+  return Status::Ok();
+}
+
+Status DescriptionParser::parse_header(int* attribute_count, int* num_cases) {
+  if (!scanner_.literal("Attrinum=")) return expected("Attrinum=");
+  Status status = integer_after("Attrinum=", attribute_count);
+  if (!status.ok()) return status;
+  if (*attribute_count < 0) return malformed("Attrinum must not be negative");
+  if (*attribute_count == 0) return malformed("Attrinum must be at least 1");
+  status = key("Casenum=");
+  if (status.ok()) status = integer_after("Casenum=", num_cases);
+  return status;
+}
+
+Status DescriptionParser::parse_keys(Attribute* attribute) {
+  Status status = key("AttriFlag=");
+  if (status.ok()) {
+    status = letter_after("AttriFlag=", "", "a flag letter", &attribute->AttriFlag);
+  }
+  if (status.ok()) status = key("AttriName=");
+  if (status.ok()) {
+    std::string_view name;
+    if (!scanner_.word(&name)) return expected("a name after AttriName=");
+    attribute->AttriName = name;
+  }
+  if (status.ok()) status = key("AttriType=");
+  if (status.ok()) {
+    status = letter_after("AttriType=", "SIR", "S, I or R", &attribute->AttriType);
+  }
+  if (status.ok()) status = key("AttriPairNum=");
+  if (status.ok()) status = integer_after("AttriPairNum=", &attribute->AttriPairNum);
+  if (!status.ok()) return status;
+  if (attribute->AttriPairNum < 0) {
+    return malformed("AttriPairNum must not be negative");
+  }
+  if (!attribute->symbolic() && attribute->AttriPairNum == 0) {
+    return malformed("numeric attribute " + attribute->AttriName +
+                     " has no boundary points");
+  }
+  int ignored = 0;
+  status = key("AttriValueP=");
+  if (status.ok()) status = integer_after("AttriValueP=", &ignored);
+  if (status.ok()) status = key("AttriPriority=");
+  if (status.ok()) status = integer_after("AttriPriority=", &attribute->AttriPriority);
+  return status;
+}
+
+Status DescriptionParser::parse_values(const Attribute& attribute,
+                                       AttributeTable* table) {
+  const char* kind = attribute.symbolic() ? "value" : "boundary point";
+  for (int j = 0; j < attribute.AttriPairNum; ++j) {
+    const std::string position = format("%s %d of %d of attribute %s", kind, j + 1,
+                                        attribute.AttriPairNum,
+                                        attribute.AttriName.c_str());
+    ValueEntry entry;
+    if (attribute.symbolic()) {
+      std::string_view text;
+      if (!scanner_.word(&text)) return expected(position);
+      entry.text = text;
+    } else {
+      const NumberResult result = scanner_.real(&entry.point);
+      if (result == NumberResult::kMissing) return expected(position);
+      if (result == NumberResult::kOutOfRange) {
+        return malformed(position + " is not a finite number");
+      }
+    }
+    table->values.push_back(std::move(entry));
+  }
+  return Status::Ok();
+}
+
+Status DescriptionParser::key(std::string_view key) {
+  scanner_.skip_space();
+  if (scanner_.literal(key)) return Status::Ok();
+  return expected(std::string(key));
+}
+
+Status DescriptionParser::integer_after(std::string_view key, int* value) {
+  switch (scanner_.integer(value)) {
+    case NumberResult::kOk:
+      return Status::Ok();
+    case NumberResult::kMissing:
+      return expected("an integer after " + std::string(key));
+    case NumberResult::kOutOfRange:
+      break;
+  }
+  return malformed("integer out of range after " + std::string(key));
+}
+
+// Takes the one character right after key: white space there is no letter,
+// and allowed, when not empty, lists the letters accepted.
+Status DescriptionParser::letter_after(std::string_view key,
+                                       std::string_view allowed,
+                                       const char* expected, char* value) {
+  const int line = scanner_.line();
+  const std::string what =
+      format("%s after %.*s", expected, static_cast<int>(key.size()), key.data());
+  char c = 0;
+  if (!scanner_.character(&c)) return expected_at(line, what);
+  if (is_space(c) || (!allowed.empty() && allowed.find(c) == std::string_view::npos)) {
+    return malformed_at(line, "expected " + what);
+  }
+  *value = c;
+  return Status::Ok();
+}
+
+}  // namespace
+
+Status parse_attribute_description(std::string_view text,
+                                   const std::string& path,
+                                   AttributeTable* table, int* num_cases) {
+  return DescriptionParser(text, path).parse(table, num_cases);
+}
+
+Status read_attribute_file(const std::string& base_name, AttributeTable* table,
+                           int* num_cases) {
+  const std::string path = replace_extension(base_name, "fmc");
+  std::string text;
+  if (!read_whole_file(path, &text)) {
+    return Status::Fatal(
+        format("\n Cannot open intermediate file: %s...\n", path.c_str()));
+  }
+  return parse_attribute_description(text, path, table, num_cases);
+}
+
+}  // namespace ruleval

@@ -1,0 +1,138 @@
+#include "prepare/attribute_selection.h"
+
+#include "common/numbers.h"
+#include "common/output_file.h"
+#include "driver/file_names.h"
+#include "prepare/case_files.h"
+
+namespace ruleval {
+namespace {
+
+// Orders entries by ascending priority with the exchange procedure that
+// fixes where equal priorities end up: each position in turn takes the
+// lowest priority among the entries from it on, and every entry passed over
+// for a strictly lower one takes the place of the one it displaced. Equal
+// priorities therefore do not keep their table order.
+void exchange_sort(std::vector<OrderedEntry>* entries) {
+  std::vector<OrderedEntry>& list = *entries;
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    OrderedEntry candidate = list[i];
+    for (std::size_t j = i + 1; j < list.size(); ++j) {
+      if (list[j].priority < candidate.priority) std::swap(list[j], candidate);
+    }
+    list[i] = candidate;
+  }
+}
+
+void settle_decision_flag(std::vector<Attribute>* attributes) {
+  Attribute* decision = nullptr;
+  for (Attribute& attribute : *attributes) {
+    if (attribute.AttriFlag != 'D') continue;
+    if (decision != nullptr) decision->AttriFlag = 'C';
+    decision = &attribute;
+  }
+  if (decision != nullptr) return;
+  for (auto it = attributes->rbegin(); it != attributes->rend(); ++it) {
+    if (it->AttriFlag != 'X') {
+      it->AttriFlag = 'D';
+      return;
+    }
+  }
+}
+
+void write_values(const Attribute& attribute, const AttributeTable& table,
+                  OutputFile& out) {
+  for (int k = 0; k < attribute.AttriPairNum; ++k) {
+    const ValueEntry& entry = table.value(attribute, k);
+    switch (attribute.AttriType) {
+      case 'S':
+        out.write(entry.text);
+        out.put(' ');
+        break;
+      case 'I':
+        out.write(truncated_integer(entry.point));
+        out.put(' ');
+        break;
+      default:
+        out.print("%f ", static_cast<double>(entry.point));
+        break;
+    }
+  }
+  out.put('\n');
+}
+
+}  // namespace
+
+int order_attributes(std::vector<Attribute>* attributes,
+                     std::vector<OrderedEntry>* list) {
+  settle_decision_flag(attributes);
+  list->clear();
+  int decision = -1;
+  for (std::size_t i = 0; i < attributes->size(); ++i) {
+    const Attribute& attribute = (*attributes)[i];
+    if (attribute.AttriFlag == 'C') {
+      list->push_back({attribute.AttriPriority, static_cast<int>(i)});
+    } else if (attribute.AttriFlag == 'D') {
+      decision = static_cast<int>(i);
+    }
+  }
+  // Without a decision attribute (every attribute excluded) there is no
+  // condition attribute either.
+  if (list->empty() || decision < 0) return -1;
+  exchange_sort(list);
+  const int conditions = static_cast<int>(list->size());
+  list->push_back({0, decision});
+  return conditions;
+}
+
+Status write_selected_description(const std::string& base_name,
+                                  const AttributeTable& table,
+                                  const std::vector<OrderedEntry>& list,
+                                  int num_cases) {
+  OutputFile out;
+  if (!out.open(replace_extension(base_name, "fmc1"))) return Status::Ok();
+  long long value_pairs = 0;
+  for (const OrderedEntry& entry : list) {
+    value_pairs += table.attributes[static_cast<std::size_t>(entry.index)].AttriPairNum;
+  }
+  out.print("Attrinum=%d   Casenum=%d Valuepair=%lld\n", static_cast<int>(list.size()),
+            num_cases, value_pairs);
+  long long first_value = 0;
+  for (const OrderedEntry& entry : list) {
+    const Attribute& attribute = table.attributes[static_cast<std::size_t>(entry.index)];
+    out.print("AttriFlag=%c AttriName=%s AttriType=%c AttriPairNum=%d "
+              "AttriValueP=%lld AttriPriority=%d\n",
+              attribute.AttriFlag, attribute.AttriName.c_str(), attribute.AttriType,
+              attribute.AttriPairNum, first_value, attribute.AttriPriority);
+    write_values(attribute, table, out);
+    first_value += attribute.AttriPairNum;
+  }
+  return out.close();
+}
+
+void rearrange_attribute_table(std::vector<Attribute>* attributes,
+                               const std::vector<OrderedEntry>& list) {
+  std::vector<Attribute> selected;
+  selected.reserve(list.size());
+  for (const OrderedEntry& entry : list) {
+    selected.push_back((*attributes)[static_cast<std::size_t>(entry.index)]);
+  }
+  *attributes = std::move(selected);
+}
+
+Status select_attributes(const std::string& base_name, int num_cases,
+                         AttributeTable* table, int* record_length) {
+  std::vector<OrderedEntry> list;
+  if (order_attributes(&table->attributes, &list) < 0) {
+    return Status::Fatal("\n No condition attributes in the table");
+  }
+  Status status = write_selected_description(base_name, *table, list, num_cases);
+  if (!status.ok()) return status;
+  status = write_ordered_cases(base_name, table->attributes.size(), num_cases, list);
+  if (!status.ok()) return status;
+  rearrange_attribute_table(&table->attributes, list);
+  *record_length = static_cast<int>(list.size());
+  return Status::Ok();
+}
+
+}  // namespace ruleval

@@ -1,0 +1,60 @@
+// Attribute selection: settles the decision attribute, orders the condition
+// attributes by ascending priority, writes the selected description (B.fmc1)
+// and the coded cases in selected order (B.qzf1), and rearranges the
+// attribute table so that it holds the selected attributes in that order,
+// the decision attribute last. From then on an attribute's index is its
+// position in a coded case.
+//
+// B.fmc1 is written for inspection and never read back:
+//
+//   Attrinum=3   Casenum=5 Valuepair=7
+//   AttriFlag=C AttriName=size AttriType=I AttriPairNum=3 AttriValueP=0 AttriPriority=1
+//   0 10 20 
+//   ...
+//
+// with the decision attribute last and AttriValueP counting the values of
+// the attributes written before it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "common/attribute_table.h"
+#include "common/status.h"
+
+namespace ruleval {
+
+// An entry of the ordered attribute list: a condition attribute's priority
+// and its row in the table as the description lists it.
+struct OrderedEntry {
+  int priority = 0;
+  int index = 0;
+};
+
+// Runs the whole stage on table (in description order on entry, in selected
+// order on return) and sets record_length to the number of selected
+// attributes. Fails with "No condition attributes in the table" when none
+// remain, or when B.fmc1 or B.qzf1 cannot be written.
+Status select_attributes(const std::string& base_name, int num_cases,
+                         AttributeTable* table, int* record_length);
+
+// Settles the flags (the last 'D' wins; without one, the last attribute not
+// flagged 'X' becomes the decision attribute) and fills list with the
+// condition attributes in ascending priority, then the decision attribute.
+// Returns the number of condition attributes, or -1 when there is none.
+int order_attributes(std::vector<Attribute>* attributes,
+                     std::vector<OrderedEntry>* list);
+
+// Writes B.fmc1. A file that cannot be created is passed over, since nothing
+// reads it; a write that fails is an error.
+Status write_selected_description(const std::string& base_name,
+                                  const AttributeTable& table,
+                                  const std::vector<OrderedEntry>& list,
+                                  int num_cases);
+
+// Puts the attributes of list, in list order, at the front of the table and
+// drops the others. Every attribute keeps its own value table entries.
+void rearrange_attribute_table(std::vector<Attribute>* attributes,
+                               const std::vector<OrderedEntry>& list);
+
+}  // namespace ruleval

@@ -1,0 +1,33 @@
+// Encoder of the raw test data (B.tst) into coded cases (B.qzf).
+//
+// B.tst holds one case per line, one value per attribute of the description,
+// in description order. Values are tokens: runs of printable characters
+// (codes 33 to 126) other than the comma; every other character but the line
+// feed separates them. B.qzf holds one line per case, every code written as
+// "%d " and the line ended by "\n". Encoding stops at the first line with
+// fewer values than attributes (a blank line, or the end of the file); the
+// codes of that line's values stand at the end of B.qzf without a line feed
+// and belong to no case.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "common/attribute_table.h"
+#include "common/status.h"
+
+namespace ruleval {
+
+// The next token of line at or after *pos; advances *pos past it. False
+// when the line holds no further token.
+bool read_token(std::string_view line, std::size_t* pos, std::string_view* token);
+
+// Encodes the base name's .tst file into its .qzf file with the attributes
+// of table in description order, and sets num_cases to the number of cases
+// encoded. Fails with the encoder's messages when a file cannot be opened or
+// a symbolic value is not among its attribute's values.
+Status encode_test_cases(const std::string& base_name, const AttributeTable& table,
+                         int* num_cases);
+
+}  // namespace ruleval

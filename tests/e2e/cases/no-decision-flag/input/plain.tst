@@ -1,0 +1,3 @@
+x p yes -
+y q no -
+x q no -

@@ -1,0 +1,3 @@
+sunny,85,85,FALSE,no
+overcast,83,86,FALSE,yes
+rainy,70

@@ -1,0 +1,2 @@
+sunny,85,85,FALSE,no
+overcast,83,86,FALSE,maybe
