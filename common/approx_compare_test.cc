@@ -37,7 +37,8 @@ TEST(ApproxCompare, SinglePrecisionNeighboursAreEqual) {
   const float next2 = std::nextafter(next, 2000.0f);
   EXPECT_EQ(0, approx_compare(next, base, kCompareEpsilon));
   EXPECT_EQ(0, approx_compare(next2, base, kCompareEpsilon));
-  EXPECT_EQ(1, approx_compare(std::nextafter(next2, 2000.0f), base, kCompareEpsilon));
+  EXPECT_EQ(
+      1, approx_compare(std::nextafter(next2, 2000.0f), base, kCompareEpsilon));
 }
 
 }  // namespace

@@ -49,7 +49,8 @@ class CaseBuffer {
                 std::uint32_t value);
 
  private:
-  const std::uint8_t* slot(std::size_t case_number, std::size_t position) const {
+  const std::uint8_t* slot(std::size_t case_number,
+                           std::size_t position) const {
     return bytes_.data() +
            (case_number * record_length_ + position) * code_bytes_;
   }

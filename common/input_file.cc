@@ -88,8 +88,8 @@ bool InputFile::next_line(std::string_view* line) {
     const char* start = buffer_.data() + searched;
     const void* found = std::memchr(start, '\n', end_ - searched);
     if (found != nullptr) {
-      const std::size_t newline =
-          static_cast<std::size_t>(static_cast<const char*>(found) - buffer_.data());
+      const std::size_t newline = static_cast<std::size_t>(
+          static_cast<const char*>(found) - buffer_.data());
       *line = std::string_view(buffer_.data() + pos_, newline - pos_);
       pos_ = newline + 1;
       return true;

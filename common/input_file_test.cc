@@ -31,7 +31,8 @@ TEST(InputFile, SplitsLinesKeepingEverythingButTheLineFeed) {
   EXPECT_EQ(Lines({"a", "", "b"}), lines_of("a\n\nb\n"));
   EXPECT_EQ(Lines({"a", "last"}), lines_of("a\nlast"));
   EXPECT_EQ(Lines({"a\r", "b\r"}), lines_of("a\r\nb\r\n"));
-  EXPECT_EQ(Lines({std::string("x\0y", 3)}), lines_of(std::string("x\0y\n", 4)));
+  EXPECT_EQ(Lines({std::string("x\0y", 3)}),
+            lines_of(std::string("x\0y\n", 4)));
 }
 
 TEST(InputFile, LinesLongerThanTheBufferComeWhole) {

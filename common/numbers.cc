@@ -13,9 +13,10 @@ namespace {
 bool is_plain_decimal(std::string_view text) {
   if (text.empty()) return false;
   const char first = text[0];
-  const bool starts_number = (first >= '0' && first <= '9') || first == '.' ||
-                             (first == '-' && text.size() > 1 &&
-                              ((text[1] >= '0' && text[1] <= '9') || text[1] == '.'));
+  const bool starts_number =
+      (first >= '0' && first <= '9') || first == '.' ||
+      (first == '-' && text.size() > 1 &&
+       ((text[1] >= '0' && text[1] <= '9') || text[1] == '.'));
   if (!starts_number) return false;
   for (const char c : text) {
     const bool decimal = (c >= '0' && c <= '9') || c == '.' || c == 'e' ||
@@ -35,7 +36,8 @@ double parse_with_strtod(std::string_view text) {
 double parse_leading_double(std::string_view text) {
   if (is_plain_decimal(text)) {
     double value = 0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    const auto result =
+        std::from_chars(text.data(), text.data() + text.size(), value);
     if (result.ec == std::errc()) return value;
     // Overflow, underflow and the odd prefix go the slow way, whose result
     // is the reference.

@@ -10,11 +10,35 @@ namespace ruleval {
 namespace {
 
 TEST(ParseLeadingDouble, ReadsTheLongestPrefixLikeStrtod) {
-  const char* tokens[] = {"15",    "1.5e1", "12abc", "abc",   "-5",     ".5",
-                          "-.5",   "5.",    "+3",    "+-3",   "--3",    "-",
-                          ".",     "1e",    "1e+",   "1e5e5", "1.2.3",  "0x1A",
-                          "inf",   "-INF",  "1e400", "1e-400", "4.9e-324", "?",
-                          "0.1",   "10.000001", "3.7", "1,5", "123456789012345678901234567890"};
+  const char* tokens[] = {"15",
+                          "1.5e1",
+                          "12abc",
+                          "abc",
+                          "-5",
+                          ".5",
+                          "-.5",
+                          "5.",
+                          "+3",
+                          "+-3",
+                          "--3",
+                          "-",
+                          ".",
+                          "1e",
+                          "1e+",
+                          "1e5e5",
+                          "1.2.3",
+                          "0x1A",
+                          "inf",
+                          "-INF",
+                          "1e400",
+                          "1e-400",
+                          "4.9e-324",
+                          "?",
+                          "0.1",
+                          "10.000001",
+                          "3.7",
+                          "1,5",
+                          "123456789012345678901234567890"};
   for (const char* token : tokens) {
     const double expected = std::strtod(token, nullptr);
     const double actual = parse_leading_double(token);
@@ -37,10 +61,17 @@ TEST(TruncatedInteger, TruncatesTowardZero) {
   const struct {
     float point;
     const char* text;
-  } cases[] = {{2.7f, "2"},     {-2.7f, "-2"}, {-0.5f, "0"},         {0.0f, "0"},
-               {10.5f, "10"},   {40.0f, "40"}, {3e9f, "3000000000"}, {-3e9f, "-3000000000"},
+  } cases[] = {{2.7f, "2"},
+               {-2.7f, "-2"},
+               {-0.5f, "0"},
+               {0.0f, "0"},
+               {10.5f, "10"},
+               {40.0f, "40"},
+               {3e9f, "3000000000"},
+               {-3e9f, "-3000000000"},
                {-2147483648.0f, "-2147483648"}};
-  for (const auto& c : cases) EXPECT_EQ(c.text, truncated_integer(c.point)) << c.point;
+  for (const auto& c : cases)
+    EXPECT_EQ(c.text, truncated_integer(c.point)) << c.point;
 }
 
 }  // namespace

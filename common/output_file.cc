@@ -24,7 +24,8 @@ void OutputFile::write_code(std::uint32_t code) {
   char digits[16];
   const auto result = std::to_chars(digits, digits + sizeof digits, code);
   *result.ptr = ' ';
-  write(std::string_view(digits, static_cast<std::size_t>(result.ptr + 1 - digits)));
+  write(std::string_view(digits,
+                         static_cast<std::size_t>(result.ptr + 1 - digits)));
 }
 
 void OutputFile::print(const char* fmt, ...) {
@@ -37,8 +38,8 @@ void OutputFile::print(const char* fmt, ...) {
   if (length > 0) {
     const std::size_t old_size = buffer_.size();
     buffer_.resize(old_size + static_cast<std::size_t>(length) + 1);
-    std::vsnprintf(buffer_.data() + old_size, static_cast<std::size_t>(length) + 1,
-                   fmt, again);
+    std::vsnprintf(buffer_.data() + old_size,
+                   static_cast<std::size_t>(length) + 1, fmt, again);
     buffer_.resize(old_size + static_cast<std::size_t>(length));
   }
   va_end(again);

@@ -35,12 +35,14 @@ TextScanner::NumberResult TextScanner::integer(int* value) {
     negative = text_[pos] == '-';
     ++pos;
   }
-  if (pos >= text_.size() || !is_digit(text_[pos])) return NumberResult::kMissing;
+  if (pos >= text_.size() || !is_digit(text_[pos]))
+    return NumberResult::kMissing;
   long long magnitude = 0;
   bool overflow = false;
   for (; pos < text_.size() && is_digit(text_[pos]); ++pos) {
     magnitude = magnitude * 10 + (text_[pos] - '0');
-    if (magnitude > static_cast<long long>(std::numeric_limits<int>::max()) + 1) {
+    if (magnitude >
+        static_cast<long long>(std::numeric_limits<int>::max()) + 1) {
       overflow = true;
       magnitude = 0;  // keep scanning the digits without overflowing
     }
@@ -94,7 +96,8 @@ bool TextScanner::word(std::string_view* value) {
 int TextScanner::line() const {
   std::size_t end = std::min(pos_, text_.size());
   if (end == text_.size() && end > 0) --end;  // the last character's line
-  return 1 + static_cast<int>(std::count(text_.begin(), text_.begin() + end, '\n'));
+  return 1 +
+         static_cast<int>(std::count(text_.begin(), text_.begin() + end, '\n'));
 }
 
 }  // namespace ruleval

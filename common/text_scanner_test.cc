@@ -13,10 +13,14 @@ TEST(TextScanner, IntegersSkipWhiteSpaceAndTakeASign) {
     NumberResult result;
     int value;
   } cases[] = {
-      {"42", NumberResult::kOk, 42},          {" \n\t-7", NumberResult::kOk, -7},
-      {"+3", NumberResult::kOk, 3},           {"12abc", NumberResult::kOk, 12},
-      {"abc", NumberResult::kMissing, 0},     {"", NumberResult::kMissing, 0},
-      {"- 5", NumberResult::kMissing, 0},     {"2147483647", NumberResult::kOk, 2147483647},
+      {"42", NumberResult::kOk, 42},
+      {" \n\t-7", NumberResult::kOk, -7},
+      {"+3", NumberResult::kOk, 3},
+      {"12abc", NumberResult::kOk, 12},
+      {"abc", NumberResult::kMissing, 0},
+      {"", NumberResult::kMissing, 0},
+      {"- 5", NumberResult::kMissing, 0},
+      {"2147483647", NumberResult::kOk, 2147483647},
       {"-2147483648", NumberResult::kOk, -2147483647 - 1},
       {"2147483648", NumberResult::kOutOfRange, 0},
       {"99999999999999999999", NumberResult::kOutOfRange, 0},
@@ -37,10 +41,14 @@ TEST(TextScanner, RealsRoundToSinglePrecisionAndMustBeFinite) {
     NumberResult result;
     float value;
   } cases[] = {
-      {"10.5", NumberResult::kOk, 10.5f},    {"5", NumberResult::kOk, 5.0f},
-      {"-2.7e1", NumberResult::kOk, -27.0f}, {"+0.1", NumberResult::kOk, 0.1f},
-      {"+-1", NumberResult::kMissing, 0},    {"x", NumberResult::kMissing, 0},
-      {"inf", NumberResult::kOutOfRange, 0}, {"nan", NumberResult::kOutOfRange, 0},
+      {"10.5", NumberResult::kOk, 10.5f},
+      {"5", NumberResult::kOk, 5.0f},
+      {"-2.7e1", NumberResult::kOk, -27.0f},
+      {"+0.1", NumberResult::kOk, 0.1f},
+      {"+-1", NumberResult::kMissing, 0},
+      {"x", NumberResult::kMissing, 0},
+      {"inf", NumberResult::kOutOfRange, 0},
+      {"nan", NumberResult::kOutOfRange, 0},
       {"1e39", NumberResult::kOutOfRange, 0},
   };
   for (const auto& c : cases) {

@@ -12,7 +12,8 @@ std::size_t file_name_start(std::string_view path) {
 
 }  // namespace
 
-std::string replace_extension(std::string_view path, std::string_view extension) {
+std::string replace_extension(std::string_view path,
+                              std::string_view extension) {
   std::size_t stem_end = file_name_start(path);
   while (stem_end < path.size() && path[stem_end] == '.') ++stem_end;
   stem_end = path.find('.', stem_end);
@@ -31,7 +32,8 @@ bool has_file_name(std::string_view path) {
 int delete_intermediate_files(std::string_view base_name) {
   std::remove(replace_extension(base_name, "fmc1").c_str());
   std::remove(replace_extension(base_name, "qzf").c_str());
-  return std::remove(replace_extension(base_name, "qzf1").c_str()) == 0 ? 0 : -1;
+  return std::remove(replace_extension(base_name, "qzf1").c_str()) == 0 ? 0
+                                                                        : -1;
 }
 
 }  // namespace ruleval

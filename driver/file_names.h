@@ -12,7 +12,8 @@ namespace ruleval {
 // Directories keep their dots, and dots that start the file name belong to
 // the stem: "iris.old.tst" -> "iris.fmc", "data.old/iris" ->
 // "data.old/iris.fmc", ".iris" -> ".iris.fmc".
-std::string replace_extension(std::string_view path, std::string_view extension);
+std::string replace_extension(std::string_view path,
+                              std::string_view extension);
 
 // False when path names no file to take a stem from: empty, ending in '/',
 // or a file-name part of dots only ("." or "..").

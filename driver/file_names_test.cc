@@ -25,8 +25,10 @@ TEST(ReplaceExtension, CutsTheFileNameAtItsFirstDot) {
       {".iris", ".iris.fmc"},
       {"dir/.iris.tst", "dir/.iris.fmc"},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.expected, replace_extension(c.path, "fmc")) << c.path;
-  EXPECT_EQ("iris.qzf1", replace_extension(replace_extension("iris.tst", "qzf"), "qzf1"));
+  for (const auto& c : cases)
+    EXPECT_EQ(c.expected, replace_extension(c.path, "fmc")) << c.path;
+  EXPECT_EQ("iris.qzf1",
+            replace_extension(replace_extension("iris.tst", "qzf"), "qzf1"));
   const std::string long_stem(5000, 'n');
   EXPECT_EQ(long_stem + ".tcover", replace_extension(long_stem, "tcover"));
 }

@@ -19,8 +19,10 @@ namespace {
 
 constexpr const char* kUsage = "\n Usage: ruleval.exe filename\n";
 constexpr const char* kDescription =
-    "Evaluates the rule set filename.intr on the test cases filename.tst, described\n"
-    "by filename.fmc, and writes filename.result, filename.tcover and filename.sum.\n";
+    "Evaluates the rule set filename.intr on the test cases filename.tst, "
+    "described\n"
+    "by filename.fmc, and writes filename.result, filename.tcover and "
+    "filename.sum.\n";
 
 int fail(const Status& status, std::FILE* out) {
   std::fputs(status.message().c_str(), out);
@@ -30,22 +32,25 @@ int fail(const Status& status, std::FILE* out) {
 
 }  // namespace
 
-Status run_evaluation(RunContext* context, std::FILE* out, const RunOptions& options,
-                      int* exit_status) {
+Status run_evaluation(RunContext* context, std::FILE* out,
+                      const RunOptions& options, int* exit_status) {
   const std::string& base = context->base_name;
-  Status status = read_attribute_file(base, &context->table, &context->num_cases);
-  if (status.ok()) status = encode_test_cases(base, context->table, &context->num_cases);
+  Status status =
+      read_attribute_file(base, &context->table, &context->num_cases);
+  if (status.ok())
+    status = encode_test_cases(base, context->table, &context->num_cases);
   if (status.ok()) {
     status = select_attributes(base, context->num_cases, &context->table,
                                &context->record_length);
   }
   if (status.ok()) {
-    status = load_case_buffer(base, context->table.attributes, context->num_cases,
-                              &context->cases);
+    status = load_case_buffer(base, context->table.attributes,
+                              context->num_cases, &context->cases);
   }
   if (!status.ok()) return status;
   std::fflush(out);
-  *exit_status = options.keep_intermediate_files ? 0 : delete_intermediate_files(base);
+  *exit_status =
+      options.keep_intermediate_files ? 0 : delete_intermediate_files(base);
   return Status::Ok();
 }
 
@@ -69,13 +74,16 @@ int run_command_line(int argc, const char* const* argv, std::FILE* out) {
     RunContext context;
     context.base_name = argv[1];
     int exit_status = 0;
-    const Status status = run_evaluation(&context, out, RunOptions(), &exit_status);
+    const Status status =
+        run_evaluation(&context, out, RunOptions(), &exit_status);
     if (!status.ok()) return fail(status, out);
     return exit_status;
   } catch (const std::bad_alloc&) {
-    return fail(Status::Fatal("\nNot enough memory available to go on...\n"), out);
+    return fail(Status::Fatal("\nNot enough memory available to go on...\n"),
+                out);
   } catch (const std::length_error&) {
-    return fail(Status::Fatal("\nNot enough memory available to go on...\n"), out);
+    return fail(Status::Fatal("\nNot enough memory available to go on...\n"),
+                out);
   }
 }
 

@@ -18,8 +18,8 @@ struct RunOptions {
 // report to out. On success sets exit_status to the completed run's status:
 // 0, or -1 when B.qzf1 could not be deleted. A failure leaves every file
 // written so far on disk for inspection.
-Status run_evaluation(RunContext* context, std::FILE* out, const RunOptions& options,
-                      int* exit_status);
+Status run_evaluation(RunContext* context, std::FILE* out,
+                      const RunOptions& options, int* exit_status);
 
 // The whole program: usage, help and version, or a run on the first
 // argument. Prints everything, failures included, on out and returns the

@@ -39,9 +39,10 @@ class DescriptionParser {
     return expected_at(scanner_.line(), what);
   }
   Status expected_at(int line, const std::string& what) const {
-    return malformed_at(line, (scanner_.at_end() ? "unexpected end of file, expected "
-                                                 : "expected ") +
-                                  what);
+    return malformed_at(line,
+                        (scanner_.at_end() ? "unexpected end of file, expected "
+                                           : "expected ") +
+                            what);
   }
   Status malformed(const std::string& problem) const {
     return malformed_at(scanner_.line(), problem);
@@ -92,7 +93,8 @@ Status DescriptionParser::parse_header(int* attribute_count, int* num_cases) {
 Status DescriptionParser::parse_keys(Attribute* attribute) {
   Status status = key("AttriFlag=");
   if (status.ok()) {
-    status = letter_after("AttriFlag=", "", "a flag letter", &attribute->AttriFlag);
+    status =
+        letter_after("AttriFlag=", "", "a flag letter", &attribute->AttriFlag);
   }
   if (status.ok()) status = key("AttriName=");
   if (status.ok()) {
@@ -102,10 +104,12 @@ Status DescriptionParser::parse_keys(Attribute* attribute) {
   }
   if (status.ok()) status = key("AttriType=");
   if (status.ok()) {
-    status = letter_after("AttriType=", "SIR", "S, I or R", &attribute->AttriType);
+    status =
+        letter_after("AttriType=", "SIR", "S, I or R", &attribute->AttriType);
   }
   if (status.ok()) status = key("AttriPairNum=");
-  if (status.ok()) status = integer_after("AttriPairNum=", &attribute->AttriPairNum);
+  if (status.ok())
+    status = integer_after("AttriPairNum=", &attribute->AttriPairNum);
   if (!status.ok()) return status;
   if (attribute->AttriPairNum < 0) {
     return malformed("AttriPairNum must not be negative");
@@ -118,7 +122,8 @@ Status DescriptionParser::parse_keys(Attribute* attribute) {
   status = key("AttriValueP=");
   if (status.ok()) status = integer_after("AttriValueP=", &ignored);
   if (status.ok()) status = key("AttriPriority=");
-  if (status.ok()) status = integer_after("AttriPriority=", &attribute->AttriPriority);
+  if (status.ok())
+    status = integer_after("AttriPriority=", &attribute->AttriPriority);
   return status;
 }
 
@@ -126,9 +131,9 @@ Status DescriptionParser::parse_values(const Attribute& attribute,
                                        AttributeTable* table) {
   const char* kind = attribute.symbolic() ? "value" : "boundary point";
   for (int j = 0; j < attribute.AttriPairNum; ++j) {
-    const std::string position = format("%s %d of %d of attribute %s", kind, j + 1,
-                                        attribute.AttriPairNum,
-                                        attribute.AttriName.c_str());
+    const std::string position =
+        format("%s %d of %d of attribute %s", kind, j + 1,
+               attribute.AttriPairNum, attribute.AttriName.c_str());
     ValueEntry entry;
     if (attribute.symbolic()) {
       std::string_view text;
@@ -170,11 +175,12 @@ Status DescriptionParser::letter_after(std::string_view key,
                                        std::string_view allowed,
                                        const char* expected, char* value) {
   const int line = scanner_.line();
-  const std::string what =
-      format("%s after %.*s", expected, static_cast<int>(key.size()), key.data());
+  const std::string what = format("%s after %.*s", expected,
+                                  static_cast<int>(key.size()), key.data());
   char c = 0;
   if (!scanner_.character(&c)) return expected_at(line, what);
-  if (is_space(c) || (!allowed.empty() && allowed.find(c) == std::string_view::npos)) {
+  if (is_space(c) ||
+      (!allowed.empty() && allowed.find(c) == std::string_view::npos)) {
     return malformed_at(line, "expected " + what);
   }
   *value = c;

@@ -1,10 +1,9 @@
 // Reader of the attribute description (B.fmc), written by the learning stage:
 //
 //   Attrinum=3   Casenum=5
-//   AttriFlag=C AttriName=colour AttriType=S AttriPairNum=2 AttriValueP=0 AttriPriority=2
-//   red green
-//   AttriFlag=C AttriName=size AttriType=R AttriPairNum=3 AttriValueP=2 AttriPriority=1
-//   0.000000 10.500000 20.000000
+//   AttriFlag=C AttriName=colour AttriType=S AttriPairNum=2 AttriValueP=0
+//   AttriPriority=2 red green AttriFlag=C AttriName=size AttriType=R
+//   AttriPairNum=3 AttriValueP=2 AttriPriority=1 0.000000 10.500000 20.000000
 //   ...
 //
 // Every attribute has six keys, then its AttriPairNum value names ('S') or

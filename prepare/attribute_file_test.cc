@@ -13,11 +13,13 @@ namespace {
 std::string describe(const AttributeTable& table) {
   std::string text;
   for (const Attribute& a : table.attributes) {
-    text += format("%c %s %c n=%d p=%d pri=%d:", a.AttriFlag, a.AttriName.c_str(),
-                   a.AttriType, a.AttriPairNum, a.AttriValueP, a.AttriPriority);
+    text +=
+        format("%c %s %c n=%d p=%d pri=%d:", a.AttriFlag, a.AttriName.c_str(),
+               a.AttriType, a.AttriPairNum, a.AttriValueP, a.AttriPriority);
     for (int k = 0; k < a.AttriPairNum; ++k) {
       const ValueEntry& v = table.value(a, k);
-      text += a.symbolic() ? " " + v.text : format(" %g", static_cast<double>(v.point));
+      text += a.symbolic() ? " " + v.text
+                           : format(" %g", static_cast<double>(v.point));
     }
     text += "\n";
   }
@@ -33,13 +35,17 @@ TEST(AttributeFile, ReadsAttributesAndRecomputesFirstValueIndices) {
   int num_cases = 0;
   const Status status = parse(
       "Attrinum=4   Casenum=5\n"
-      "AttriFlag=C AttriName=colour AttriType=S AttriPairNum=3 AttriValueP=9 AttriPriority=2\n"
+      "AttriFlag=C AttriName=colour AttriType=S AttriPairNum=3 AttriValueP=9 "
+      "AttriPriority=2\n"
       "red green red\n"
-      "AttriFlag=X AttriName=none AttriType=S AttriPairNum=0 AttriValueP=0 AttriPriority=-1\n"
+      "AttriFlag=X AttriName=none AttriType=S AttriPairNum=0 AttriValueP=0 "
+      "AttriPriority=-1\n"
       "\n"
-      "AttriFlag=C AttriName=size AttriType=R AttriPairNum=3 AttriValueP=0 AttriPriority=1\n"
+      "AttriFlag=C AttriName=size AttriType=R AttriPairNum=3 AttriValueP=0 "
+      "AttriPriority=1\n"
       "0 10.5 2e1\n"
-      "AttriFlag=D AttriName=class AttriType=I AttriPairNum=2 AttriValueP=0 AttriPriority=0\n"
+      "AttriFlag=D AttriName=class AttriType=I AttriPairNum=2 AttriValueP=0 "
+      "AttriPriority=0\n"
       "-1.5 7\n",
       &table, &num_cases);
   ASSERT_TRUE(status.ok()) << status.message();
@@ -58,26 +64,33 @@ TEST(AttributeFile, WhiteSpaceBetweenItemsIsFree) {
   int num_cases = 0;
   const Status status = parse(
       "Attrinum=2Casenum=\r\n 3\r\n"
-      "AttriFlag=?\r\nAttriName=\ta AttriType=S\n\nAttriPairNum=\n1 AttriValueP=x"
+      "AttriFlag=?\r\nAttriName=\ta AttriType=S\n\nAttriPairNum=\n1 "
+      "AttriValueP=x"
       "AttriValueP=0 AttriPriority=+4 v\r\n"
-      "AttriFlag=DAttriName=b AttriType=R AttriPairNum=1 AttriValueP=0 AttriPriority=0 1",
+      "AttriFlag=DAttriName=b AttriType=R AttriPairNum=1 AttriValueP=0 "
+      "AttriPriority=0 1",
       &table, &num_cases);
   // "AttriValueP=x" is a number that does not parse.
-  EXPECT_EQ("\nMalformed attribute file d.fmc, line 7: expected an integer after AttriValueP=\n",
-            status.message());
+  EXPECT_EQ(
+      "\nMalformed attribute file d.fmc, line 7: expected an integer after "
+      "AttriValueP=\n",
+      status.message());
   const Status fixed = parse(
       "Attrinum=2Casenum=\r\n 3\r\n"
       "AttriFlag=?\r\nAttriName=\ta AttriType=S\n\nAttriPairNum=\n1 "
       "AttriValueP=0 AttriPriority=+4 v\r\n"
-      "AttriFlag=DAttriName=b AttriType=R AttriPairNum=1 AttriValueP=0 AttriPriority=0 1",
+      "AttriFlag=DAttriName=b AttriType=R AttriPairNum=1 AttriValueP=0 "
+      "AttriPriority=0 1",
       &table, &num_cases);
   ASSERT_TRUE(fixed.ok()) << fixed.message();
-  EXPECT_EQ("? a S n=1 p=0 pri=4: v\nD b R n=1 p=1 pri=0: 1\n", describe(table));
+  EXPECT_EQ("? a S n=1 p=0 pri=4: v\nD b R n=1 p=1 pri=0: 1\n",
+            describe(table));
 }
 
 TEST(AttributeFile, MalformedFilesNameTheLineAndTheProblem) {
   const std::string good_attribute =
-      "AttriFlag=C AttriName=a AttriType=S AttriPairNum=2 AttriValueP=0 AttriPriority=1\n"
+      "AttriFlag=C AttriName=a AttriType=S AttriPairNum=2 AttriValueP=0 "
+      "AttriPriority=1\n"
       "x y\n";
   const struct {
     std::string text;
@@ -90,7 +103,8 @@ TEST(AttributeFile, MalformedFilesNameTheLineAndTheProblem) {
       {"Attrinum=x Casenum=1\n", 1, "expected an integer after Attrinum="},
       {"Attrinum=0   Casenum=1\n", 1, "Attrinum must be at least 1"},
       {"Attrinum=-2   Casenum=1\n", 1, "Attrinum must not be negative"},
-      {"Attrinum=99999999999 Casenum=1\n", 1, "integer out of range after Attrinum="},
+      {"Attrinum=99999999999 Casenum=1\n", 1,
+       "integer out of range after Attrinum="},
       {"Attrinum=1 Casenum=1\nattriflag=C", 2, "expected AttriFlag="},
       {"Attrinum=1 Casenum=1\nAttriFlag= C AttriName=a", 2,
        "expected a flag letter after AttriFlag="},
@@ -98,30 +112,37 @@ TEST(AttributeFile, MalformedFilesNameTheLineAndTheProblem) {
        "expected S, I or R after AttriType="},
       {"Attrinum=1 Casenum=1\nAttriFlag=C AttriName=a AttriType=s", 2,
        "expected S, I or R after AttriType="},
-      {"Attrinum=1 Casenum=1\nAttriFlag=C AttriName=a AttriType=S AttriPairNum=-1", 2,
-       "AttriPairNum must not be negative"},
-      {"Attrinum=1 Casenum=1\nAttriFlag=C AttriName=a AttriType=I AttriPairNum=0", 2,
-       "numeric attribute a has no boundary points"},
-      {"Attrinum=1 Casenum=1\nAttriFlag=C AttriName=a AttriType=S\nAttriPairNum=2 "
+      {"Attrinum=1 Casenum=1\nAttriFlag=C AttriName=a AttriType=S "
+       "AttriPairNum=-1",
+       2, "AttriPairNum must not be negative"},
+      {"Attrinum=1 Casenum=1\nAttriFlag=C AttriName=a AttriType=I "
+       "AttriPairNum=0",
+       2, "numeric attribute a has no boundary points"},
+      {"Attrinum=1 Casenum=1\nAttriFlag=C AttriName=a "
+       "AttriType=S\nAttriPairNum=2 "
        "AttriValueP=0 AttriPriority=1\nx\n",
        4, "unexpected end of file, expected value 2 of 2 of attribute a"},
-      {"Attrinum=1 Casenum=1\nAttriFlag=C AttriName=a AttriType=R AttriPairNum=2 "
+      {"Attrinum=1 Casenum=1\nAttriFlag=C AttriName=a AttriType=R "
+       "AttriPairNum=2 "
        "AttriValueP=0 AttriPriority=1\n1 b\n",
        3, "expected boundary point 2 of 2 of attribute a"},
-      {"Attrinum=1 Casenum=1\nAttriFlag=C AttriName=a AttriType=R AttriPairNum=2 "
+      {"Attrinum=1 Casenum=1\nAttriFlag=C AttriName=a AttriType=R "
+       "AttriPairNum=2 "
        "AttriValueP=0 AttriPriority=1\n1 1e40\n",
        3, "boundary point 2 of 2 of attribute a is not a finite number"},
       {"Attrinum=2 Casenum=1\n" + good_attribute, 3,
        "unexpected end of file, expected AttriFlag="},
-      {"Attrinum=3 Casenum=1\n" + good_attribute + "AttriFlag=C AttriName=b AttriType=S "
-       "AttriPairNum=1 AttriValueP=0 AttriPriority=1.5 v\n",
+      {"Attrinum=3 Casenum=1\n" + good_attribute +
+           "AttriFlag=C AttriName=b AttriType=S "
+           "AttriPairNum=1 AttriValueP=0 AttriPriority=1.5 v\n",
        4, "expected AttriFlag="},
   };
   for (const auto& c : cases) {
     AttributeTable table;
     int num_cases = 0;
     const Status status = parse(c.text, &table, &num_cases);
-    EXPECT_EQ(format("\nMalformed attribute file d.fmc, line %d: %s\n", c.line, c.problem),
+    EXPECT_EQ(format("\nMalformed attribute file d.fmc, line %d: %s\n", c.line,
+                     c.problem),
               status.message())
         << c.text;
   }
@@ -132,8 +153,9 @@ TEST(AttributeFile, MissingFileNamesThePathWithItsExtension) {
   AttributeTable table;
   int num_cases = 0;
   const std::string base = dir.file("iris.tst");
-  EXPECT_EQ("\n Cannot open intermediate file: " + dir.file("iris.fmc") + "...\n",
-            read_attribute_file(base, &table, &num_cases).message());
+  EXPECT_EQ(
+      "\n Cannot open intermediate file: " + dir.file("iris.fmc") + "...\n",
+      read_attribute_file(base, &table, &num_cases).message());
 }
 
 }  // namespace

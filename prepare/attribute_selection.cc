@@ -93,17 +93,20 @@ Status write_selected_description(const std::string& base_name,
   if (!out.open(replace_extension(base_name, "fmc1"))) return Status::Ok();
   long long value_pairs = 0;
   for (const OrderedEntry& entry : list) {
-    value_pairs += table.attributes[static_cast<std::size_t>(entry.index)].AttriPairNum;
+    value_pairs +=
+        table.attributes[static_cast<std::size_t>(entry.index)].AttriPairNum;
   }
-  out.print("Attrinum=%d   Casenum=%d Valuepair=%lld\n", static_cast<int>(list.size()),
-            num_cases, value_pairs);
+  out.print("Attrinum=%d   Casenum=%d Valuepair=%lld\n",
+            static_cast<int>(list.size()), num_cases, value_pairs);
   long long first_value = 0;
   for (const OrderedEntry& entry : list) {
-    const Attribute& attribute = table.attributes[static_cast<std::size_t>(entry.index)];
-    out.print("AttriFlag=%c AttriName=%s AttriType=%c AttriPairNum=%d "
-              "AttriValueP=%lld AttriPriority=%d\n",
-              attribute.AttriFlag, attribute.AttriName.c_str(), attribute.AttriType,
-              attribute.AttriPairNum, first_value, attribute.AttriPriority);
+    const Attribute& attribute =
+        table.attributes[static_cast<std::size_t>(entry.index)];
+    out.print(
+        "AttriFlag=%c AttriName=%s AttriType=%c AttriPairNum=%d "
+        "AttriValueP=%lld AttriPriority=%d\n",
+        attribute.AttriFlag, attribute.AttriName.c_str(), attribute.AttriType,
+        attribute.AttriPairNum, first_value, attribute.AttriPriority);
     write_values(attribute, table, out);
     first_value += attribute.AttriPairNum;
   }
@@ -126,9 +129,11 @@ Status select_attributes(const std::string& base_name, int num_cases,
   if (order_attributes(&table->attributes, &list) < 0) {
     return Status::Fatal("\n No condition attributes in the table");
   }
-  Status status = write_selected_description(base_name, *table, list, num_cases);
+  Status status =
+      write_selected_description(base_name, *table, list, num_cases);
   if (!status.ok()) return status;
-  status = write_ordered_cases(base_name, table->attributes.size(), num_cases, list);
+  status =
+      write_ordered_cases(base_name, table->attributes.size(), num_cases, list);
   if (!status.ok()) return status;
   rearrange_attribute_table(&table->attributes, list);
   *record_length = static_cast<int>(list.size());

@@ -8,8 +8,8 @@
 // B.fmc1 is written for inspection and never read back:
 //
 //   Attrinum=3   Casenum=5 Valuepair=7
-//   AttriFlag=C AttriName=size AttriType=I AttriPairNum=3 AttriValueP=0 AttriPriority=1
-//   0 10 20 
+//   AttriFlag=C AttriName=size AttriType=I AttriPairNum=3 AttriValueP=0
+//   AttriPriority=1 0 10 20
 //   ...
 //
 // with the decision attribute last and AttriValueP counting the values of

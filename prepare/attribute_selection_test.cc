@@ -44,7 +44,8 @@ std::string order_of(const std::vector<Spec>& specs) {
 
 TEST(OrderAttributes, SortsByPriorityWithTheExchangeProcedure) {
   EXPECT_EQ("cba|d", order_of({{'C', 2}, {'C', 2}, {'C', 1}, {'D', 0}}));
-  EXPECT_EQ("bdca|e", order_of({{'C', 2}, {'C', 1}, {'C', 2}, {'C', 1}, {'D', 0}}));
+  EXPECT_EQ("bdca|e",
+            order_of({{'C', 2}, {'C', 1}, {'C', 2}, {'C', 1}, {'D', 0}}));
   EXPECT_EQ("abc|d", order_of({{'C', 1}, {'C', 1}, {'C', 1}, {'D', 0}}));
   EXPECT_EQ("cab|d", order_of({{'C', 0}, {'C', 5}, {'C', -3}, {'D', -9}}));
 }
@@ -63,7 +64,8 @@ TEST(OrderAttributes, SettlesTheDecisionAttribute) {
 }
 
 TEST(OrderAttributes, EarlierDecisionFlagsBecomeConditions) {
-  std::vector<Attribute> attributes = attributes_of({{'D', 1}, {'C', 2}, {'D', 0}});
+  std::vector<Attribute> attributes =
+      attributes_of({{'D', 1}, {'C', 2}, {'D', 0}});
   std::vector<OrderedEntry> list;
   EXPECT_EQ(2, order_attributes(&attributes, &list));
   EXPECT_EQ('C', attributes[0].AttriFlag);
@@ -76,28 +78,36 @@ TEST(SelectAttributes, WritesTheSelectedDescription) {
   int ignored = 0;
   ASSERT_TRUE(parse_attribute_description(
                   "Attrinum=4 Casenum=99\n"
-                  "AttriFlag=C AttriName=colour AttriType=S AttriPairNum=2 AttriValueP=0 AttriPriority=2\n"
+                  "AttriFlag=C AttriName=colour AttriType=S AttriPairNum=2 "
+                  "AttriValueP=0 AttriPriority=2\n"
                   "red green\n"
-                  "AttriFlag=X AttriName=id AttriType=I AttriPairNum=1 AttriValueP=0 AttriPriority=0\n"
+                  "AttriFlag=X AttriName=id AttriType=I AttriPairNum=1 "
+                  "AttriValueP=0 AttriPriority=0\n"
                   "0\n"
-                  "AttriFlag=C AttriName=size AttriType=I AttriPairNum=4 AttriValueP=0 AttriPriority=1\n"
+                  "AttriFlag=C AttriName=size AttriType=I AttriPairNum=4 "
+                  "AttriValueP=0 AttriPriority=1\n"
                   "0 10.5 -2.7 20\n"
-                  "AttriFlag=D AttriName=class AttriType=R AttriPairNum=2 AttriValueP=0 AttriPriority=7\n"
+                  "AttriFlag=D AttriName=class AttriType=R AttriPairNum=2 "
+                  "AttriValueP=0 AttriPriority=7\n"
                   "0.5 1e3\n",
                   "s.fmc", &table, &ignored)
                   .ok());
   testing::write_file(dir.file("s.qzf"), "1 0 2 1 \n0 0 0 0 \n");
   int record_length = 0;
-  const Status status = select_attributes(dir.file("s"), 2, &table, &record_length);
+  const Status status =
+      select_attributes(dir.file("s"), 2, &table, &record_length);
   ASSERT_TRUE(status.ok()) << status.message();
   EXPECT_EQ(3, record_length);
   EXPECT_EQ(
       "Attrinum=3   Casenum=2 Valuepair=8\n"
-      "AttriFlag=C AttriName=size AttriType=I AttriPairNum=4 AttriValueP=0 AttriPriority=1\n"
+      "AttriFlag=C AttriName=size AttriType=I AttriPairNum=4 AttriValueP=0 "
+      "AttriPriority=1\n"
       "0 10 -2 20 \n"
-      "AttriFlag=C AttriName=colour AttriType=S AttriPairNum=2 AttriValueP=4 AttriPriority=2\n"
+      "AttriFlag=C AttriName=colour AttriType=S AttriPairNum=2 AttriValueP=4 "
+      "AttriPriority=2\n"
       "red green \n"
-      "AttriFlag=D AttriName=class AttriType=R AttriPairNum=2 AttriValueP=6 AttriPriority=7\n"
+      "AttriFlag=D AttriName=class AttriType=R AttriPairNum=2 AttriValueP=6 "
+      "AttriPriority=7\n"
       "0.500000 1000.000000 \n",
       testing::read_file(dir.file("s.fmc1")));
   EXPECT_EQ("Casenum=2 Dependency=0 Concept=0\n2 1 1 \n0 0 0 \n",
@@ -113,8 +123,9 @@ TEST(SelectAttributes, NoConditionAttributeEndsTheRun) {
   AttributeTable table;
   table.attributes = attributes_of({{'X', 1}, {'C', 2}});
   int record_length = 0;
-  EXPECT_EQ("\n No condition attributes in the table",
-            select_attributes(dir.file("s"), 0, &table, &record_length).message());
+  EXPECT_EQ(
+      "\n No condition attributes in the table",
+      select_attributes(dir.file("s"), 0, &table, &record_length).message());
   EXPECT_FALSE(std::filesystem::exists(dir.file("s.fmc1")));
 }
 

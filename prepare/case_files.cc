@@ -13,12 +13,13 @@ namespace ruleval {
 namespace {
 
 Status cannot_read(const std::string& path) {
-  return Status::Fatal(format("\nCannot read intermediate file: %s ...\n", path.c_str()));
+  return Status::Fatal(
+      format("\nCannot read intermediate file: %s ...\n", path.c_str()));
 }
 
 Status cannot_operate(const char* extension) {
-  return Status::Fatal(
-      format("\nCannot operate intermediate data file (.%s file)\n", extension));
+  return Status::Fatal(format(
+      "\nCannot operate intermediate data file (.%s file)\n", extension));
 }
 
 bool expect_literal(InputFile& in, std::string_view text) {
@@ -61,9 +62,9 @@ Status read_coded_cases(const std::string& base_name, const char* extension,
         return cannot_operate(extension);
       }
       if (j == last && code >= classes) {
-        return Status::Fatal(
-            format("\nClass value of case %d is above the last boundary point of %s\n",
-                   static_cast<int>(c) + 1, decision.AttriName.c_str()));
+        return Status::Fatal(format(
+            "\nClass value of case %d is above the last boundary point of %s\n",
+            static_cast<int>(c) + 1, decision.AttriName.c_str()));
       }
       cases->set_code(c, j, static_cast<std::uint32_t>(code));
     }
@@ -73,8 +74,9 @@ Status read_coded_cases(const std::string& base_name, const char* extension,
 
 }  // namespace
 
-Status write_ordered_cases(const std::string& base_name, std::size_t attribute_count,
-                           int num_cases, const std::vector<OrderedEntry>& list) {
+Status write_ordered_cases(const std::string& base_name,
+                           std::size_t attribute_count, int num_cases,
+                           const std::vector<OrderedEntry>& list) {
   // When qzf1 cannot be made, loading it is what fails, with its message;
   // the loader must never find a stale qzf1 of an earlier run instead.
   const std::string target = replace_extension(base_name, "qzf1");
@@ -90,7 +92,8 @@ Status write_ordered_cases(const std::string& base_name, std::size_t attribute_c
       if (!read_code(in, kAnyCode, &code)) return cannot_operate("qzf");
     }
     for (const OrderedEntry& entry : list) {
-      out.write_code(static_cast<std::uint32_t>(row[static_cast<std::size_t>(entry.index)]));
+      out.write_code(static_cast<std::uint32_t>(
+          row[static_cast<std::size_t>(entry.index)]));
     }
     out.put('\n');
   }
@@ -105,7 +108,8 @@ Status load_case_buffer(const std::string& base_name,
     code_limit = std::max<std::uint64_t>(code_limit, code_count(attribute));
   }
   try {
-    cases->allocate(static_cast<std::size_t>(num_cases), attributes.size(), code_limit);
+    cases->allocate(static_cast<std::size_t>(num_cases), attributes.size(),
+                    code_limit);
   } catch (const std::bad_alloc&) {
     return Status::Fatal("\nNot enough memory for casebuffer...");
   }

@@ -1,7 +1,7 @@
 // The coded cases in selected order: the file B.qzf1 and the case buffer.
 //
 //   Casenum=14 Dependency=0 Concept=0
-//   0 1 1 0 1 
+//   0 1 1 0 1
 //   ...
 //
 // One line per case, one code per selected attribute written as "%d ", the
@@ -22,8 +22,9 @@ namespace ruleval {
 
 // Rewrites every case of B.qzf (attribute_count codes per case, description
 // order) into B.qzf1, keeping the attributes of list in list order.
-Status write_ordered_cases(const std::string& base_name, std::size_t attribute_count,
-                           int num_cases, const std::vector<OrderedEntry>& list);
+Status write_ordered_cases(const std::string& base_name,
+                           std::size_t attribute_count, int num_cases,
+                           const std::vector<OrderedEntry>& list);
 
 // Loads B.qzf1 into cases. attributes is the table in selected order, the
 // decision attribute last; every code must lie within its attribute's codes.

@@ -76,10 +76,10 @@ Status encode_lines(InputFile& in, const std::vector<AttributeCoder>& coders,
       if (!read_token(line, &pos, &token)) return Status::Ok();
       std::uint32_t code = 0;
       if (!coder.encode(token, &code)) {
-        return Status::Fatal(format(
-            "\n String  of case %d is over the limition"
-            "\nFailed to create .qzf file...\n",
-            *num_cases + 1));
+        return Status::Fatal(
+            format("\n String  of case %d is over the limition"
+                   "\nFailed to create .qzf file...\n",
+                   *num_cases + 1));
       }
       out.write_code(code);
     }
@@ -94,7 +94,8 @@ Status encode_lines(InputFile& in, const std::vector<AttributeCoder>& coders,
 
 }  // namespace
 
-bool read_token(std::string_view line, std::size_t* pos, std::string_view* token) {
+bool read_token(std::string_view line, std::size_t* pos,
+                std::string_view* token) {
   std::size_t p = *pos;
   while (p < line.size() && !is_token_char(line[p])) ++p;
   const std::size_t start = p;
@@ -105,9 +106,10 @@ bool read_token(std::string_view line, std::size_t* pos, std::string_view* token
   return true;
 }
 
-Status encode_test_cases(const std::string& base_name, const AttributeTable& table,
-                         int* num_cases) {
-  const Status open_failure = Status::Fatal("\nFailed to create .qzf file...\n");
+Status encode_test_cases(const std::string& base_name,
+                         const AttributeTable& table, int* num_cases) {
+  const Status open_failure =
+      Status::Fatal("\nFailed to create .qzf file...\n");
   InputFile in;
   if (!in.open(replace_extension(base_name, "tst"))) return open_failure;
   OutputFile out;

@@ -21,13 +21,14 @@ namespace ruleval {
 
 // The next token of line at or after *pos; advances *pos past it. False
 // when the line holds no further token.
-bool read_token(std::string_view line, std::size_t* pos, std::string_view* token);
+bool read_token(std::string_view line, std::size_t* pos,
+                std::string_view* token);
 
 // Encodes the base name's .tst file into its .qzf file with the attributes
 // of table in description order, and sets num_cases to the number of cases
 // encoded. Fails with the encoder's messages when a file cannot be opened or
 // a symbolic value is not among its attribute's values.
-Status encode_test_cases(const std::string& base_name, const AttributeTable& table,
-                         int* num_cases);
+Status encode_test_cases(const std::string& base_name,
+                         const AttributeTable& table, int* num_cases);
 
 }  // namespace ruleval

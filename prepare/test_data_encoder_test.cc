@@ -25,12 +25,14 @@ std::vector<std::string> tokens_of(std::string_view line) {
 
 TEST(ReadToken, SeparatorsAreEverythingButPrintableNonCommas) {
   using Tokens = std::vector<std::string>;
-  for (const char* line : {"a,b,c", "a b c", "a,,b,c,", "  a\tb\t\tc", "a, b ,c\r"}) {
+  for (const char* line :
+       {"a,b,c", "a b c", "a,,b,c,", "  a\tb\t\tc", "a, b ,c\r"}) {
     EXPECT_EQ(Tokens({"a", "b", "c"}), tokens_of(line)) << line;
   }
   EXPECT_EQ(Tokens({}), tokens_of(""));
   EXPECT_EQ(Tokens({}), tokens_of(" ,\t\r"));
-  EXPECT_EQ(Tokens({"caf", "s"}), tokens_of("caf\xe9s"));  // an 8-bit letter splits
+  EXPECT_EQ(Tokens({"caf", "s"}),
+            tokens_of("caf\xe9s"));  // an 8-bit letter splits
   EXPECT_EQ(Tokens({"a", "b"}), tokens_of(std::string_view("a\0b", 3)));
   EXPECT_EQ(Tokens({"1", "5"}), tokens_of("1,5"));
   EXPECT_EQ(Tokens({"~!\"#"}), tokens_of("~!\"#\x7f"));
@@ -45,11 +47,14 @@ class EncoderTest : public ::testing::Test {
     int ignored = 0;
     const Status status = parse_attribute_description(
         "Attrinum=3 Casenum=0\n"
-        "AttriFlag=C AttriName=colour AttriType=S AttriPairNum=3 AttriValueP=0 AttriPriority=1\n"
+        "AttriFlag=C AttriName=colour AttriType=S AttriPairNum=3 AttriValueP=0 "
+        "AttriPriority=1\n"
         "red green red\n"
-        "AttriFlag=D AttriName=class AttriType=S AttriPairNum=2 AttriValueP=0 AttriPriority=1\n"
+        "AttriFlag=D AttriName=class AttriType=S AttriPairNum=2 AttriValueP=0 "
+        "AttriPriority=1\n"
         "yes no\n"
-        "AttriFlag=C AttriName=size AttriType=R AttriPairNum=4 AttriValueP=0 AttriPriority=1\n"
+        "AttriFlag=C AttriName=size AttriType=R AttriPairNum=4 AttriValueP=0 "
+        "AttriPriority=1\n"
         "0 10 20 30\n",
         "t.fmc", &table_, &ignored);
     ASSERT_TRUE(status.ok()) << status.message();
@@ -69,7 +74,8 @@ class EncoderTest : public ::testing::Test {
 
 TEST_F(EncoderTest, CodesValuesAndIntervals) {
   int cases = -1;
-  EXPECT_EQ("1 0 1 \n0 1 3 \n", encode("green, yes, 12.5\nred,no,31\n", &cases));
+  EXPECT_EQ("1 0 1 \n0 1 3 \n",
+            encode("green, yes, 12.5\nred,no,31\n", &cases));
   EXPECT_EQ(2, cases);
 }
 
@@ -77,14 +83,15 @@ TEST_F(EncoderTest, IntervalCodesFollowTheToleranceOfEachPoint) {
   const struct {
     const char* value;
     int code;
-  } cases[] = {{"-5", 0},      {"0", 0},        {"10", 0},  {"10.000001", 0},
-               {"10.00001", 1}, {"15", 1},      {"20", 1},  {"25", 2},
-               {"30", 2},       {"31", 3},      {"1000", 3}, {"1.5e1", 1},
-               {"12abc", 1},    {"abc", 0},     {"inf", 3}, {"nan", 0},
+  } cases[] = {{"-5", 0},       {"0", 0},   {"10", 0},   {"10.000001", 0},
+               {"10.00001", 1}, {"15", 1},  {"20", 1},   {"25", 2},
+               {"30", 2},       {"31", 3},  {"1000", 3}, {"1.5e1", 1},
+               {"12abc", 1},    {"abc", 0}, {"inf", 3},  {"nan", 0},
                {"0x10", 1},     {"+25", 2}};
   for (const auto& c : cases) {
     int count = 0;
-    EXPECT_EQ(format("0 0 %d \n", c.code), encode(std::string("red yes ") + c.value, &count))
+    EXPECT_EQ(format("0 0 %d \n", c.code),
+              encode(std::string("red yes ") + c.value, &count))
         << c.value;
   }
 }
@@ -106,18 +113,24 @@ TEST_F(EncoderTest, StopsAtTheFirstShortLine) {
 
 TEST_F(EncoderTest, CompleteLinesAreCountedWhateverTheirEnd) {
   int cases = -1;
-  EXPECT_EQ("0 0 0 \n1 1 2 \n", encode("red yes 1 extra values\r\ngreen no 25", &cases));
+  EXPECT_EQ("0 0 0 \n1 1 2 \n",
+            encode("red yes 1 extra values\r\ngreen no 25", &cases));
   EXPECT_EQ(2, cases);
 }
 
 TEST_F(EncoderTest, UnknownSymbolicValueNamesTheCase) {
   int cases = 0;
-  const std::string message = "\n String  of case 4 is over the limition\nFailed to create .qzf file...\n";
-  EXPECT_EQ(message, encode("red yes 1\nred yes 1\nred yes 1\nRed yes 1\n", &cases));
+  const std::string message =
+      "\n String  of case 4 is over the limition\nFailed to create .qzf "
+      "file...\n";
+  EXPECT_EQ(message,
+            encode("red yes 1\nred yes 1\nred yes 1\nRed yes 1\n", &cases));
   // The codes written before the failure stay in the file.
   EXPECT_EQ("0 0 0 \n0 0 0 \n0 0 0 \n", read_file(dir_.file("t.qzf")));
-  EXPECT_EQ("\n String  of case 1 is over the limition\nFailed to create .qzf file...\n",
-            encode("red maybe 1\n", &cases));
+  EXPECT_EQ(
+      "\n String  of case 1 is over the limition\nFailed to create .qzf "
+      "file...\n",
+      encode("red maybe 1\n", &cases));
   EXPECT_EQ("0 ", read_file(dir_.file("t.qzf")));
 }
 
