@@ -1,0 +1,134 @@
+#include "driver/run.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/test_util.h"
+
+namespace ruleval {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::read_file;
+using testing::TempDir;
+using testing::write_file;
+
+constexpr const char* kDescription =
+    "Attrinum=2 Casenum=2\n"
+    "AttriFlag=C AttriName=colour AttriType=S AttriPairNum=2 AttriValueP=0 "
+    "AttriPriority=1\n"
+    "red green\n"
+    "AttriFlag=D AttriName=class AttriType=S AttriPairNum=2 AttriValueP=2 "
+    "AttriPriority=0\n"
+    "yes no\n";
+constexpr const char* kTestData = "red yes\ngreen no\n";
+
+struct Outcome {
+  int status;
+  std::string out;
+};
+
+// Runs the program in-process with the given arguments.
+Outcome run(const std::vector<std::string>& args) {
+  std::vector<const char*> argv = {"ruleval"};
+  for (const std::string& arg : args) argv.push_back(arg.c_str());
+  std::FILE* out = std::tmpfile();
+  const int status =
+      run_command_line(static_cast<int>(argv.size()), argv.data(), out);
+  std::fflush(out);
+  std::rewind(out);
+  std::string text;
+  for (int c = std::fgetc(out); c != EOF; c = std::fgetc(out))
+    text.push_back(static_cast<char>(c));
+  std::fclose(out);
+  return {status, text};
+}
+
+class RunTest : public ::testing::Test {
+ protected:
+  // Lays the description and test data under stem, a path in the scratch
+  // directory, and returns stem.
+  std::string lay(const std::string& stem) {
+    const std::string base = dir_.file(stem);
+    fs::create_directories(fs::path(base).parent_path());
+    write_file(base + ".fmc", kDescription);
+    write_file(base + ".tst", kTestData);
+    return base;
+  }
+
+  TempDir dir_;
+};
+
+TEST_F(RunTest, NamesThatNameNoFileGetTheUsageLine) {
+  for (const std::string& name :
+       {std::string(), dir_.path().string() + "/", std::string("..")}) {
+    const Outcome outcome = run({name});
+    EXPECT_EQ(1, outcome.status) << name;
+    EXPECT_EQ("\n Usage: ruleval.exe filename\n", outcome.out) << name;
+  }
+  EXPECT_EQ(0, run({"-h"}).status);
+}
+
+TEST_F(RunTest, CompletedRunDeletesTheIntermediateFiles) {
+  const std::string base = lay("data.v2/set");
+  const Outcome outcome = run({base + ".old.tst", "ignored"});
+  EXPECT_EQ(0, outcome.status) << outcome.out;
+  EXPECT_EQ("", outcome.out);
+  for (const char* ext : {".qzf", ".fmc1", ".qzf1"})
+    EXPECT_FALSE(fs::exists(base + ext)) << ext;
+}
+
+TEST_F(RunTest, PathsHaveNoLengthLimit) {
+  const std::string base =
+      lay(std::string(180, 'd') + "/" + std::string(240, 's'));
+  EXPECT_EQ(0, run({base}).status);
+}
+
+TEST_F(RunTest, WriteFailuresStopTheRun) {
+  for (const char* ext : {".fmc1", ".qzf1"}) {
+    const std::string base = lay(std::string("full") + (ext + 1));
+    fs::create_symlink("/dev/full", base + ext);
+    const Outcome outcome = run({base});
+    EXPECT_EQ(1, outcome.status) << ext;
+    EXPECT_EQ("\nCannot write file: " + base + ext + " ...\n", outcome.out);
+  }
+}
+
+TEST_F(RunTest, DescriptionThatCannotBeCreatedIsPassedOver) {
+  const std::string base = lay("nofmc1");
+  fs::create_directories(base +
+                         ".fmc1/keep");  // cannot be created, nor deleted
+  const Outcome outcome = run({base});
+  EXPECT_EQ(0, outcome.status) << outcome.out;
+}
+
+TEST_F(RunTest, CodedCasesThatCannotBeCreatedStopTheRun) {
+  const std::string base = lay("noqzf1");
+  fs::create_directories(base + ".qzf1/keep");
+  const Outcome outcome = run({base});
+  EXPECT_EQ(1, outcome.status);
+  EXPECT_EQ("\nCannot read intermediate file: " + base + ".qzf1 ...\n",
+            outcome.out);
+  EXPECT_TRUE(fs::exists(base + ".qzf"));  // left behind for inspection
+  EXPECT_TRUE(fs::exists(base + ".fmc1"));
+}
+
+TEST_F(RunTest, KeptIntermediateFilesHoldTheCodedCases) {
+  RunContext context;
+  context.base_name = lay("kept");
+  RunOptions options;
+  options.keep_intermediate_files = true;
+  int exit_status = -5;
+  ASSERT_TRUE(run_evaluation(&context, stdout, options, &exit_status).ok());
+  EXPECT_EQ(0, exit_status);
+  EXPECT_EQ("0 0 \n1 1 \n", read_file(context.base_name + ".qzf"));
+  EXPECT_EQ(2, context.num_cases);
+  EXPECT_EQ(1u, context.cases.code(1, 0));
+}
+
+}  // namespace
+}  // namespace ruleval
