@@ -1,8 +1,8 @@
 #include "common/text_scanner.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 namespace ruleval {
@@ -58,22 +58,16 @@ TextScanner::NumberResult TextScanner::integer(int* value) {
 
 TextScanner::NumberResult TextScanner::real(float* value) {
   skip_space();
-  std::size_t pos = pos_;
-  if (pos < text_.size() && text_[pos] == '+') {
-    ++pos;  // from_chars takes no plus sign, and no second sign after it
-    if (pos < text_.size() && (text_[pos] == '+' || text_[pos] == '-')) {
-      return NumberResult::kMissing;
-    }
-  }
-  const char* first = text_.data() + pos;
-  const char* last = text_.data() + text_.size();
-  float parsed = 0;
-  const auto [ptr, ec] = std::from_chars(first, last, parsed);
-  if (ec == std::errc::invalid_argument) return NumberResult::kMissing;
-  if (ec == std::errc::result_out_of_range || !std::isfinite(parsed)) {
-    return NumberResult::kOutOfRange;
-  }
-  pos_ = static_cast<std::size_t>(ptr - text_.data());
+  std::size_t end = pos_;
+  while (end < text_.size() && !is_space(text_[end])) ++end;
+  // strtof needs a terminated string; the run up to the next blank holds
+  // every character a number can take.
+  const std::string run(text_.substr(pos_, end - pos_));
+  char* stop = nullptr;
+  const float parsed = std::strtof(run.c_str(), &stop);
+  if (stop == run.c_str()) return NumberResult::kMissing;
+  if (!std::isfinite(parsed)) return NumberResult::kOutOfRange;
+  pos_ += static_cast<std::size_t>(stop - run.c_str());
   *value = parsed;
   return NumberResult::kOk;
 }
@@ -93,8 +87,8 @@ bool TextScanner::word(std::string_view* value) {
   return true;
 }
 
-int TextScanner::line() const {
-  std::size_t end = std::min(pos_, text_.size());
+int TextScanner::line_at(std::size_t position) const {
+  std::size_t end = std::min(position, text_.size());
   if (end == text_.size() && end > 0) --end;  // the last character's line
   return 1 +
          static_cast<int>(std::count(text_.begin(), text_.begin() + end, '\n'));

@@ -26,8 +26,10 @@ class TextScanner {
   bool literal(std::string_view key);
   // Skips white space, then reads an optionally signed decimal integer.
   NumberResult integer(int* value);
-  // Skips white space, then reads a real number into single precision; a
-  // number that is not finite in single precision is out of range.
+  // Skips white space, then reads a real number into single precision the
+  // way "%f" does (decimal or hexadecimal, rounded once; too small a number
+  // becomes 0); a number that is not finite in single precision, inf and nan
+  // among them, is out of range.
   NumberResult real(float* value);
   // Takes the one character at the cursor, whatever it is; false at the end.
   bool character(char* value);
@@ -35,9 +37,13 @@ class TextScanner {
   // text ends first.
   bool word(std::string_view* value);
 
-  // 1-based line of the cursor; at the end of the text, the line of its last
-  // character, so a truncated file names its last line.
-  int line() const;
+  // Where the cursor stands, for line_at().
+  std::size_t position() const { return pos_; }
+  // 1-based line of a position; at the end of the text, the line of its
+  // last character, so a truncated file names its last line. Counts from
+  // the start of the text: for messages, not for every item.
+  int line_at(std::size_t position) const;
+  int line() const { return line_at(pos_); }
 
  private:
   std::string_view text_;

@@ -130,5 +130,32 @@ TEST_F(RunTest, KeptIntermediateFilesHoldTheCodedCases) {
   EXPECT_EQ(1u, context.cases.code(1, 0));
 }
 
+TEST_F(RunTest, SymbolicAttributesWithManyValuesKeepExactCodes) {
+  std::string values;
+  for (int k = 0; k < 300; ++k) values += " v" + std::to_string(k);
+  RunContext context;
+  context.base_name = dir_.file("many");
+  write_file(
+      context.base_name + ".fmc",
+      "Attrinum=2 Casenum=3\n"
+      "AttriFlag=C AttriName=many AttriType=S AttriPairNum=300 AttriValueP=0 "
+      "AttriPriority=1\n" +
+          values +
+          "\nAttriFlag=D AttriName=class AttriType=S AttriPairNum=2 "
+          "AttriValueP=300 AttriPriority=0\nyes no\n");
+  write_file(context.base_name + ".tst", "v299 yes\nv128 no\nv0 yes\n");
+  RunOptions options;
+  options.keep_intermediate_files = true;
+  int exit_status = -5;
+  const Status status = run_evaluation(&context, stdout, options, &exit_status);
+  ASSERT_TRUE(status.ok()) << status.message();
+  EXPECT_EQ("Casenum=3 Dependency=0 Concept=0\n299 0 \n128 1 \n0 0 \n",
+            read_file(context.base_name + ".qzf1"));
+  EXPECT_EQ(2u, context.cases.code_bytes());
+  EXPECT_EQ(299u, context.cases.code(0, 0));
+  EXPECT_EQ(128u, context.cases.code(1, 0));
+  EXPECT_EQ(1u, context.cases.class_code(1));
+}
+
 }  // namespace
 }  // namespace ruleval

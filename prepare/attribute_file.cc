@@ -19,7 +19,7 @@ bool is_space(char c) {
 class DescriptionParser {
  public:
   DescriptionParser(std::string_view text, const std::string& path)
-      : scanner_(text), path_(path) {}
+      : text_(text), scanner_(text), path_(path) {}
 
   Status parse(AttributeTable* table, int* num_cases);
 
@@ -36,27 +36,33 @@ class DescriptionParser {
 
   // Something that should stand at the cursor does not.
   Status expected(const std::string& what) const {
-    return expected_at(scanner_.line(), what);
+    return expected_at(scanner_.position(), what);
   }
-  Status expected_at(int line, const std::string& what) const {
-    return malformed_at(line,
+  Status expected_at(std::size_t at, const std::string& what) const {
+    return malformed_at(at,
                         (scanner_.at_end() ? "unexpected end of file, expected "
                                            : "expected ") +
                             what);
   }
   Status malformed(const std::string& problem) const {
-    return malformed_at(scanner_.line(), problem);
+    return malformed_at(scanner_.position(), problem);
   }
-  Status malformed_at(int line, const std::string& problem) const {
+  // Lines are counted only here, when a message needs one.
+  Status malformed_at(std::size_t at, const std::string& problem) const {
     return Status::Fatal(format("\nMalformed attribute file %s, line %d: %s\n",
-                                path_.c_str(), line, problem.c_str()));
+                                path_.c_str(), scanner_.line_at(at),
+                                problem.c_str()));
   }
 
+  std::string_view text_;
   TextScanner scanner_;
   const std::string& path_;
 };
 
 Status DescriptionParser::parse(AttributeTable* table, int* num_cases) {
+  const std::size_t nul = text_.find('\0');
+  if (nul != std::string_view::npos)
+    return malformed_at(nul, "NUL byte in the file");
   int attribute_count = 0;
   Status status = parse_header(&attribute_count, num_cases);
   if (!status.ok()) return status;
@@ -129,21 +135,22 @@ Status DescriptionParser::parse_keys(Attribute* attribute) {
 
 Status DescriptionParser::parse_values(const Attribute& attribute,
                                        AttributeTable* table) {
-  const char* kind = attribute.symbolic() ? "value" : "boundary point";
   for (int j = 0; j < attribute.AttriPairNum; ++j) {
-    const std::string position =
-        format("%s %d of %d of attribute %s", kind, j + 1,
-               attribute.AttriPairNum, attribute.AttriName.c_str());
+    const auto position = [&] {
+      return format("%s %d of %d of attribute %s",
+                    attribute.symbolic() ? "value" : "boundary point", j + 1,
+                    attribute.AttriPairNum, attribute.AttriName.c_str());
+    };
     ValueEntry entry;
     if (attribute.symbolic()) {
       std::string_view text;
-      if (!scanner_.word(&text)) return expected(position);
+      if (!scanner_.word(&text)) return expected(position());
       entry.text = text;
     } else {
       const NumberResult result = scanner_.real(&entry.point);
-      if (result == NumberResult::kMissing) return expected(position);
+      if (result == NumberResult::kMissing) return expected(position());
       if (result == NumberResult::kOutOfRange) {
-        return malformed(position + " is not a finite number");
+        return malformed(position() + " is not a finite number");
       }
     }
     table->values.push_back(std::move(entry));
@@ -157,16 +164,19 @@ Status DescriptionParser::key(std::string_view key) {
   return expected(std::string(key));
 }
 
+// A number that is missing or out of range is reported on the line of its
+// key, even when the file goes on with something else on the next line.
 Status DescriptionParser::integer_after(std::string_view key, int* value) {
+  const std::size_t at = scanner_.position();
   switch (scanner_.integer(value)) {
     case NumberResult::kOk:
       return Status::Ok();
     case NumberResult::kMissing:
-      return expected("an integer after " + std::string(key));
+      return expected_at(at, "an integer after " + std::string(key));
     case NumberResult::kOutOfRange:
       break;
   }
-  return malformed("integer out of range after " + std::string(key));
+  return malformed_at(at, "integer out of range after " + std::string(key));
 }
 
 // Takes the one character right after key: white space there is no letter,
@@ -174,14 +184,14 @@ Status DescriptionParser::integer_after(std::string_view key, int* value) {
 Status DescriptionParser::letter_after(std::string_view key,
                                        std::string_view allowed,
                                        const char* expected, char* value) {
-  const int line = scanner_.line();
+  const std::size_t at = scanner_.position();
   const std::string what = format("%s after %.*s", expected,
                                   static_cast<int>(key.size()), key.data());
   char c = 0;
-  if (!scanner_.character(&c)) return expected_at(line, what);
+  if (!scanner_.character(&c)) return expected_at(at, what);
   if (is_space(c) ||
       (!allowed.empty() && allowed.find(c) == std::string_view::npos)) {
-    return malformed_at(line, "expected " + what);
+    return malformed_at(at, "expected " + what);
   }
   *value = c;
   return Status::Ok();

@@ -106,6 +106,10 @@ TEST(AttributeFile, MalformedFilesNameTheLineAndTheProblem) {
       {"Attrinum=99999999999 Casenum=1\n", 1,
        "integer out of range after Attrinum="},
       {"Attrinum=1 Casenum=1\nattriflag=C", 2, "expected AttriFlag="},
+      {"Attrinum=1 Casenum=\nAttriFlag=C", 1,
+       "expected an integer after Casenum="},
+      {std::string("Attrinum=1 Casenum=1\nAttriFlag=C AttriName=a\0b", 46), 2,
+       "NUL byte in the file"},
       {"Attrinum=1 Casenum=1\nAttriFlag= C AttriName=a", 2,
        "expected a flag letter after AttriFlag="},
       {"Attrinum=1 Casenum=1\nAttriFlag=C AttriName=a AttriType=Q", 2,
@@ -146,6 +150,19 @@ TEST(AttributeFile, MalformedFilesNameTheLineAndTheProblem) {
               status.message())
         << c.text;
   }
+}
+
+TEST(AttributeFile, BoundaryPointsReadAsFormattedInputReadsThem) {
+  AttributeTable table;
+  int num_cases = 0;
+  const Status status = parse(
+      "Attrinum=1 Casenum=1\n"
+      "AttriFlag=C AttriName=a AttriType=R AttriPairNum=4 AttriValueP=0 "
+      "AttriPriority=1\n"
+      "1e-50 0x10 +2.5 -1E3\n",
+      &table, &num_cases);
+  ASSERT_TRUE(status.ok()) << status.message();
+  EXPECT_EQ("C a R n=4 p=0 pri=1: 0 16 2.5 -1000\n", describe(table));
 }
 
 TEST(AttributeFile, MissingFileNamesThePathWithItsExtension) {

@@ -129,6 +129,13 @@ Status select_attributes(const std::string& base_name, int num_cases,
   if (order_attributes(&table->attributes, &list) < 0) {
     return Status::Fatal("\n No condition attributes in the table");
   }
+  // A numeric decision attribute needs two points to bound one class.
+  const Attribute& decision =
+      table->attributes[static_cast<std::size_t>(list.back().index)];
+  if (number_of_classes(decision) < 1) {
+    return Status::Fatal(format("\nDecision attribute %s has no classes\n",
+                                decision.AttriName.c_str()));
+  }
   Status status =
       write_selected_description(base_name, *table, list, num_cases);
   if (!status.ok()) return status;

@@ -34,7 +34,8 @@ struct OrderedEntry {
 // Runs the whole stage on table (in description order on entry, in selected
 // order on return) and sets record_length to the number of selected
 // attributes. Fails with "No condition attributes in the table" when none
-// remain, or when B.fmc1 or B.qzf1 cannot be written.
+// remain, when the decision attribute has no classes (no values, or fewer
+// than two boundary points), or when B.fmc1 or B.qzf1 cannot be written.
 Status select_attributes(const std::string& base_name, int num_cases,
                          AttributeTable* table, int* record_length);
 

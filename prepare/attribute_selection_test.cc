@@ -11,27 +11,28 @@
 namespace ruleval {
 namespace {
 
-struct Spec {
+struct FlagAndPriority {
   char flag;
   int priority;
 };
 
-std::vector<Attribute> attributes_of(const std::vector<Spec>& specs) {
+std::vector<Attribute> attributes_of(
+    const std::vector<FlagAndPriority>& attributes_wanted) {
   std::vector<Attribute> attributes;
-  for (std::size_t i = 0; i < specs.size(); ++i) {
+  for (std::size_t i = 0; i < attributes_wanted.size(); ++i) {
     Attribute a;
-    a.AttriFlag = specs[i].flag;
+    a.AttriFlag = attributes_wanted[i].flag;
     a.AttriName = std::string(1, static_cast<char>('a' + i));
     a.AttriType = 'S';
-    a.AttriPriority = specs[i].priority;
+    a.AttriPriority = attributes_wanted[i].priority;
     attributes.push_back(a);
   }
   return attributes;
 }
 
 // The selected attributes by name, the decision attribute after a '|'.
-std::string order_of(const std::vector<Spec>& specs) {
-  std::vector<Attribute> attributes = attributes_of(specs);
+std::string order_of(const std::vector<FlagAndPriority>& attributes_wanted) {
+  std::vector<Attribute> attributes = attributes_of(attributes_wanted);
   std::vector<OrderedEntry> list;
   if (order_attributes(&attributes, &list) < 0) return "none";
   std::string names;
@@ -116,6 +117,19 @@ TEST(SelectAttributes, WritesTheSelectedDescription) {
   EXPECT_EQ("size", table.attributes[0].AttriName);
   EXPECT_EQ(3, table.attributes[0].AttriValueP);  // still its own values
   EXPECT_EQ("class", table.attributes[2].AttriName);
+}
+
+TEST(SelectAttributes, DecisionAttributeWithoutClassesEndsTheRun) {
+  testing::TempDir dir;
+  AttributeTable table;
+  table.attributes = attributes_of({{'C', 1}, {'D', 0}});
+  table.attributes[1].AttriType = 'R';
+  table.attributes[1].AttriPairNum = 1;  // one point bounds no interval
+  table.values.resize(1);
+  int record_length = 0;
+  EXPECT_EQ(
+      "\nDecision attribute b has no classes\n",
+      select_attributes(dir.file("s"), 0, &table, &record_length).message());
 }
 
 TEST(SelectAttributes, NoConditionAttributeEndsTheRun) {
