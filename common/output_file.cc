@@ -31,19 +31,8 @@ void OutputFile::write_code(std::uint32_t code) {
 void OutputFile::print(const char* fmt, ...) {
   va_list args;
   va_start(args, fmt);
-  va_list again;
-  va_copy(again, args);
-  const int length = std::vsnprintf(nullptr, 0, fmt, args);
+  write(vformat(fmt, args));
   va_end(args);
-  if (length > 0) {
-    const std::size_t old_size = buffer_.size();
-    buffer_.resize(old_size + static_cast<std::size_t>(length) + 1);
-    std::vsnprintf(buffer_.data() + old_size,
-                   static_cast<std::size_t>(length) + 1, fmt, again);
-    buffer_.resize(old_size + static_cast<std::size_t>(length));
-  }
-  va_end(again);
-  if (buffer_.size() >= kFlushAt) flush();
 }
 
 void OutputFile::flush() {

@@ -8,10 +8,15 @@ namespace ruleval {
 std::string format(const char* fmt, ...) {
   va_list args;
   va_start(args, fmt);
+  std::string text = vformat(fmt, args);
+  va_end(args);
+  return text;
+}
+
+std::string vformat(const char* fmt, std::va_list args) {
   va_list again;
   va_copy(again, args);
   const int length = std::vsnprintf(nullptr, 0, fmt, args);
-  va_end(args);
   std::string text;
   if (length > 0) {
     text.resize(static_cast<std::size_t>(length) + 1);

@@ -3,6 +3,7 @@
 // hand the Status up to main, which prints it and chooses the exit status.
 #pragma once
 
+#include <cstdarg>
 #include <string>
 #include <utility>
 
@@ -30,5 +31,8 @@ class Status {
 
 // printf into a std::string, so messages keep their exact printf formats.
 std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+// The same with the arguments in a va_list, which it consumes.
+std::string vformat(const char* fmt, std::va_list args)
+    __attribute__((format(printf, 1, 0)));
 
 }  // namespace ruleval
