@@ -20,7 +20,8 @@ namespace {
 constexpr const char* kUsage = "\n Usage: ruleval.exe filename\n";
 constexpr const char* kDescription =
     "Evaluates the rule set filename.intr on the test cases of filename.tst,\n"
-    "described by filename.fmc; iris, iris.tst and iris.fmc name the same run.\n";
+    "described by filename.fmc; iris, iris.tst and iris.fmc name the same "
+    "run.\n";
 
 int fail(const Status& status, std::FILE* out) {
   std::fputs(status.message().c_str(), out);
