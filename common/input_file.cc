@@ -43,21 +43,14 @@ bool read_whole_file(const std::string& path, std::string* text) {
 }
 
 InputFile::~InputFile() {
-  if (owned_ && file_ != nullptr) std::fclose(file_);
+  if (file_ != nullptr) std::fclose(file_);
 }
 
 bool InputFile::open(const std::string& path) {
-  std::FILE* file = open_for_reading(path);
-  if (file == nullptr) return false;
-  attach(file);
-  owned_ = true;
-  return true;
-}
-
-void InputFile::attach(std::FILE* file) {
-  file_ = file;
-  owned_ = false;
+  file_ = open_for_reading(path);
+  if (file_ == nullptr) return false;
   buffer_.resize(kChunk);
+  return true;
 }
 
 bool InputFile::fill() {

@@ -23,8 +23,6 @@ class InputFile {
 
   // Opens path for reading; false when it cannot be opened.
   bool open(const std::string& path);
-  // Reads from an already open stream that the caller keeps ownership of.
-  void attach(std::FILE* file);
 
   // The next line without its line feed; a last line without one counts too.
   // The view stays valid until the next call. False at the end of the file
@@ -49,7 +47,6 @@ class InputFile {
   bool fill();
 
   std::FILE* file_ = nullptr;
-  bool owned_ = false;
   bool eof_ = false;
   bool failed_ = false;
   std::vector<char> buffer_;
