@@ -23,8 +23,11 @@ constexpr const char* kDescription =
     "described by filename.fmc; iris, iris.tst and iris.fmc name the same "
     "run.\n";
 
-int fail(const Status& status, std::FILE* out) {
-  std::fputs(status.message().c_str(), out);
+constexpr const char* kOutOfMemory =
+    "\nNot enough memory available to go on...\n";
+
+int fail(const char* message, std::FILE* out) {
+  std::fputs(message, out);
   std::fflush(out);
   return 1;
 }
@@ -75,14 +78,12 @@ int run_command_line(int argc, const char* const* argv, std::FILE* out) {
     int exit_status = 0;
     const Status status =
         run_evaluation(&context, out, RunOptions(), &exit_status);
-    if (!status.ok()) return fail(status, out);
+    if (!status.ok()) return fail(status.message().c_str(), out);
     return exit_status;
   } catch (const std::bad_alloc&) {
-    return fail(Status::Fatal("\nNot enough memory available to go on...\n"),
-                out);
-  } catch (const std::length_error&) {
-    return fail(Status::Fatal("\nNot enough memory available to go on...\n"),
-                out);
+    return fail(kOutOfMemory, out);
+  } catch (const std::length_error&) {  // a size too large for a container
+    return fail(kOutOfMemory, out);
   }
 }
 

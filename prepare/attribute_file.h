@@ -1,10 +1,13 @@
 // Reader of the attribute description (B.fmc), written by the learning stage:
 //
+// clang-format off
 //   Attrinum=3   Casenum=5
-//   AttriFlag=C AttriName=colour AttriType=S AttriPairNum=2 AttriValueP=0
-//   AttriPriority=2 red green AttriFlag=C AttriName=size AttriType=R
-//   AttriPairNum=3 AttriValueP=2 AttriPriority=1 0.000000 10.500000 20.000000
+//   AttriFlag=C AttriName=colour AttriType=S AttriPairNum=2 AttriValueP=0 AttriPriority=2
+//   red green
+//   AttriFlag=C AttriName=size AttriType=R AttriPairNum=3 AttriValueP=2 AttriPriority=1
+//   0.000000 10.500000 20.000000
 //   ...
+// clang-format on
 //
 // Every attribute has six keys, then its AttriPairNum value names ('S') or
 // boundary points ('I', 'R'). White space between items is free; keys must

@@ -7,10 +7,12 @@
 //
 // B.fmc1 is written for inspection and never read back:
 //
+// clang-format off
 //   Attrinum=3   Casenum=5 Valuepair=7
-//   AttriFlag=C AttriName=size AttriType=I AttriPairNum=3 AttriValueP=0
-//   AttriPriority=1 0 10 20
+//   AttriFlag=C AttriName=size AttriType=I AttriPairNum=3 AttriValueP=0 AttriPriority=1
+//   0 10 20
 //   ...
+// clang-format on
 //
 // with the decision attribute last and AttriValueP counting the values of
 // the attributes written before it.
