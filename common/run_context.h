@@ -6,6 +6,8 @@
 
 #include "common/attribute_table.h"
 #include "common/case_buffer.h"
+#include "common/run_counters.h"
+#include "rules/rule_store.h"
 
 namespace ruleval {
 
@@ -22,6 +24,9 @@ struct RunContext {
   // class.
   int record_length = 0;
   CaseBuffer cases;
+  // The rules of B.intr with the cases each covers.
+  RuleStore rules;
+  RunCounters counters;
 };
 
 }  // namespace ruleval

@@ -5,10 +5,12 @@
 #include <string_view>
 
 #include "driver/file_names.h"
+#include "evaluate/rule_matcher.h"
 #include "prepare/attribute_file.h"
 #include "prepare/attribute_selection.h"
 #include "prepare/case_files.h"
 #include "prepare/test_data_encoder.h"
+#include "rules/rule_file.h"
 
 #ifndef RULEVAL_VERSION
 #define RULEVAL_VERSION "unknown"
@@ -49,7 +51,11 @@ Status run_evaluation(RunContext* context, std::FILE* out,
     status = load_case_buffer(base, context->table.attributes,
                               context->num_cases, &context->cases);
   }
+  if (status.ok())
+    status = read_rule_file(base, context->table, out, &context->rules);
   if (!status.ok()) return status;
+  const RuleMatcher matcher(context->table, context->rules, context->cases);
+  cover_all_rules(matcher, &context->rules);
   std::fflush(out);
   *exit_status =
       options.keep_intermediate_files ? 0 : delete_intermediate_files(base);

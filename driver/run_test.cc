@@ -26,6 +26,16 @@ constexpr const char* kDescription =
     "AttriPriority=0\n"
     "yes no\n";
 constexpr const char* kTestData = "red yes\ngreen no\n";
+constexpr const char* kRules =
+    "Concept_num=2  Total_rulenum=2  Majority_class=0  Rule_qualityno=1\n"
+    "Concept=0  rulenum=1\n"
+    "num_of_pairs=1  and_pair_num=1  rule_accuracy=1.0  rule_quality=1.0  "
+    "posnum=1  negnum=0\n"
+    "attrino=0  parino=0  direction=0  orflag=1\n"
+    "Concept=1  rulenum=1\n"
+    "num_of_pairs=1  and_pair_num=1  rule_accuracy=1.0  rule_quality=1.0  "
+    "posnum=1  negnum=0\n"
+    "attrino=0  parino=1  direction=0  orflag=1\n";
 
 struct Outcome {
   int status;
@@ -57,6 +67,7 @@ class RunTest : public ::testing::Test {
     fs::create_directories(fs::path(base).parent_path());
     write_file(base + ".fmc", kDescription);
     write_file(base + ".tst", kTestData);
+    write_file(base + ".intr", kRules);
     return base;
   }
 
@@ -77,7 +88,7 @@ TEST_F(RunTest, CompletedRunDeletesTheIntermediateFiles) {
   const std::string base = lay("data.v2/set");
   const Outcome outcome = run({base + ".old.tst", "ignored"});
   EXPECT_EQ(0, outcome.status) << outcome.out;
-  EXPECT_EQ("", outcome.out);
+  EXPECT_EQ("qualityno=1\n", outcome.out);
   for (const char* ext : {".qzf", ".fmc1", ".qzf1"})
     EXPECT_FALSE(fs::exists(base + ext)) << ext;
 }
@@ -144,6 +155,23 @@ TEST_F(RunTest, SymbolicAttributesWithManyValuesKeepExactCodes) {
           "\nAttriFlag=D AttriName=class AttriType=S AttriPairNum=2 "
           "AttriValueP=300 AttriPriority=0\nyes no\n");
   write_file(context.base_name + ".tst", "v299 yes\nv128 no\nv0 yes\n");
+  // Value codes beyond one byte are matched whole: v299 is not v43 (299
+  // mod 256), and v128 is no negative number.
+  write_file(context.base_name + ".intr",
+             "Concept_num=2  Total_rulenum=3  Majority_class=0  "
+             "Rule_qualityno=1\n"
+             "Concept=0 rulenum=2\n"
+             "num_of_pairs=1 and_pair_num=1 rule_accuracy=1 rule_quality=1 "
+             "posnum=0 negnum=0\n"
+             "attrino=0 parino=299 direction=0 orflag=1\n"
+             "num_of_pairs=1 and_pair_num=1 rule_accuracy=1 rule_quality=1 "
+             "posnum=0 negnum=0\n"
+             "attrino=0 parino=43 direction=0 orflag=1\n"
+             "Concept=1 rulenum=1\n"
+             "num_of_pairs=2 and_pair_num=1 rule_accuracy=1 rule_quality=1 "
+             "posnum=0 negnum=0\n"
+             "attrino=0 parino=128 direction=0 orflag=2\n"
+             "attrino=0 parino=0 direction=0 orflag=1\n");
   RunOptions options;
   options.keep_intermediate_files = true;
   int exit_status = -5;
@@ -155,6 +183,11 @@ TEST_F(RunTest, SymbolicAttributesWithManyValuesKeepExactCodes) {
   EXPECT_EQ(299u, context.cases.code(0, 0));
   EXPECT_EQ(128u, context.cases.code(1, 0));
   EXPECT_EQ(1u, context.cases.class_code(1));
+  const auto& concepts = context.rules.concepts;
+  EXPECT_EQ(CaseList{0}, concepts[0][0].covered_pos_cases);
+  EXPECT_EQ(0, concepts[0][1].posnum + concepts[0][1].negnum);
+  EXPECT_EQ(CaseList{1}, concepts[1][0].covered_pos_cases);
+  EXPECT_EQ(CaseList{2}, concepts[1][0].covered_neg_cases);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <limits>
 
 #include "common/input_file.h"
-#include "common/text_scanner.h"
+#include "common/keyed_parser.h"
 #include "driver/file_names.h"
 
 namespace ruleval {
@@ -19,7 +19,7 @@ bool is_space(char c) {
 class DescriptionParser {
  public:
   DescriptionParser(std::string_view text, const std::string& path)
-      : text_(text), scanner_(text), path_(path) {}
+      : parser_(text, path, "attribute"), scanner_(parser_.scanner()) {}
 
   Status parse(AttributeTable* table, int* num_cases);
 
@@ -28,43 +28,27 @@ class DescriptionParser {
   Status parse_keys(Attribute* attribute);
   Status parse_values(const Attribute& attribute, AttributeTable* table);
 
-  // Expects key, after the white space that ends the item before it.
-  Status key(std::string_view key);
-  Status integer_after(std::string_view key, int* value);
+  Status key(std::string_view key) { return parser_.key(key); }
+  Status integer_after(std::string_view key, int* value) {
+    return parser_.integer_after(key, value);
+  }
   Status letter_after(std::string_view key, std::string_view allowed,
                       const char* expected, char* value);
-
-  // Something that should stand at the cursor does not.
   Status expected(const std::string& what) const {
-    return expected_at(scanner_.position(), what);
-  }
-  Status expected_at(std::size_t at, const std::string& what) const {
-    return malformed_at(at,
-                        (scanner_.at_end() ? "unexpected end of file, expected "
-                                           : "expected ") +
-                            what);
+    return parser_.expected(what);
   }
   Status malformed(const std::string& problem) const {
-    return malformed_at(scanner_.position(), problem);
-  }
-  // Lines are counted only here, when a message needs one.
-  Status malformed_at(std::size_t at, const std::string& problem) const {
-    return Status::Fatal(format("\nMalformed attribute file %s, line %d: %s\n",
-                                path_.c_str(), scanner_.line_at(at),
-                                problem.c_str()));
+    return parser_.malformed(problem);
   }
 
-  std::string_view text_;
-  TextScanner scanner_;
-  const std::string& path_;
+  KeyedParser parser_;
+  TextScanner& scanner_;
 };
 
 Status DescriptionParser::parse(AttributeTable* table, int* num_cases) {
-  const std::size_t nul = text_.find('\0');
-  if (nul != std::string_view::npos)
-    return malformed_at(nul, "NUL byte in the file");
+  Status status = parser_.check_no_nul();
   int attribute_count = 0;
-  Status status = parse_header(&attribute_count, num_cases);
+  if (status.ok()) status = parse_header(&attribute_count, num_cases);
   if (!status.ok()) return status;
   table->attributes.clear();
   table->values.clear();
@@ -158,27 +142,6 @@ Status DescriptionParser::parse_values(const Attribute& attribute,
   return Status::Ok();
 }
 
-Status DescriptionParser::key(std::string_view key) {
-  scanner_.skip_space();
-  if (scanner_.literal(key)) return Status::Ok();
-  return expected(std::string(key));
-}
-
-// A number that is missing or out of range is reported on the line of its
-// key, even when the file goes on with something else on the next line.
-Status DescriptionParser::integer_after(std::string_view key, int* value) {
-  const std::size_t at = scanner_.position();
-  switch (scanner_.integer(value)) {
-    case NumberResult::kOk:
-      return Status::Ok();
-    case NumberResult::kMissing:
-      return expected_at(at, "an integer after " + std::string(key));
-    case NumberResult::kOutOfRange:
-      break;
-  }
-  return malformed_at(at, "integer out of range after " + std::string(key));
-}
-
 // Takes the one character right after key: white space there is no letter,
 // and allowed, when not empty, lists the letters accepted.
 Status DescriptionParser::letter_after(std::string_view key,
@@ -188,10 +151,10 @@ Status DescriptionParser::letter_after(std::string_view key,
   const std::string what = format("%s after %.*s", expected,
                                   static_cast<int>(key.size()), key.data());
   char c = 0;
-  if (!scanner_.character(&c)) return expected_at(at, what);
+  if (!scanner_.character(&c)) return parser_.expected_at(at, what);
   if (is_space(c) ||
       (!allowed.empty() && allowed.find(c) == std::string_view::npos)) {
-    return malformed_at(at, "expected " + what);
+    return parser_.malformed_at(at, "expected " + what);
   }
   *value = c;
   return Status::Ok();

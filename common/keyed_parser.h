@@ -1,0 +1,54 @@
+// The shared half of the readers of the keyed text formats (attribute
+// description, rule file): keys that must stand as written, numbers after
+// them, and messages that name the file and the line at fault.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "common/status.h"
+#include "common/text_scanner.h"
+
+namespace ruleval {
+
+class KeyedParser {
+ public:
+  // kind names the format in messages: "\nMalformed <kind> file ...".
+  KeyedParser(std::string_view text, const std::string& path, const char* kind)
+      : text_(text), scanner_(text), path_(path), kind_(kind) {}
+
+  TextScanner& scanner() { return scanner_; }
+
+  // Fails on a NUL byte anywhere in the text: no text format holds one.
+  Status check_no_nul() const;
+  // Expects key, after the white space that ends the item before it.
+  Status key(std::string_view key);
+  // Reads the integer that follows key; a number that is missing or out of
+  // range is reported on the line of its key, even when the file goes on
+  // with something else on the next line.
+  Status integer_after(std::string_view key, int* value);
+  // The same for a real number in single precision, which must be finite.
+  Status real_after(std::string_view key, float* value);
+  // Reads key and the integer after it; a negative count is refused.
+  Status count(std::string_view key, int* value);
+
+  // Something that should stand at the cursor does not.
+  Status expected(const std::string& what) const {
+    return expected_at(scanner_.position(), what);
+  }
+  Status expected_at(std::size_t at, const std::string& what) const;
+  Status malformed(const std::string& problem) const {
+    return malformed_at(scanner_.position(), problem);
+  }
+  // Lines are counted only here, when a message needs one.
+  Status malformed_at(std::size_t at, const std::string& problem) const;
+
+ private:
+  std::string_view text_;
+  TextScanner scanner_;
+  const std::string& path_;
+  const char* kind_;
+};
+
+}  // namespace ruleval

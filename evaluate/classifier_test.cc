@@ -1,0 +1,168 @@
+#include "evaluate/classifier.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "tests/rule_fixtures.h"
+
+namespace ruleval {
+namespace {
+
+using testing::case_buffer;
+using testing::make_rule;
+using testing::selected_table;
+
+// Symbolic a0 (4 values), a1 (3 values), integer a2 (3 points, codes 0 to
+// 2), and a decision attribute of 3 classes.
+const AttributeTable kTable =
+    selected_table({{'S', 4}, {'S', 3}, {'I', 3}, {'S', 3}});
+
+RuleStore store_of(std::vector<std::vector<Rule>> concepts, int majority = 0) {
+  RuleStore store;
+  store.concepts = std::move(concepts);
+  store.Majority_class = majority;
+  return store;
+}
+
+// Classifies one case of codes a0, a1, a2 (class 0) with the rules.
+Classification classify(const RuleStore& rules,
+                        std::vector<std::uint32_t> codes,
+                        RunCounters* counters = nullptr) {
+  RunCounters ignored;
+  codes.push_back(0);
+  Classifier classifier(kTable, rules);
+  return classifier.classify_case(case_buffer({codes}), 0, rules.Majority_class,
+                                  counters ? counters : &ignored);
+}
+
+TEST(ClassifierTest, ClassifiesTheExampleCases) {
+  const AttributeTable table = selected_table({{'S', 4}, {'S', 3}, {'S', 2}});
+  const RuleStore rules = testing::rules_from(testing::kExampleRules, table);
+  const CaseBuffer cases =
+      case_buffer({{2, 1, 0}, {1, 0, 1}, {3, 2, 0}, {3, 0, 1}});
+  Classifier classifier(table, rules);
+  RunCounters counters;
+  const struct {
+    int class_code;
+    Decision decision;
+  } expected[] = {{0, Decision::kFullMatch},
+                  {1, Decision::kFullMatch},
+                  {0, Decision::kPartialMatch},
+                  {1, Decision::kFullMatch}};
+  for (std::size_t c = 0; c < 4; ++c) {
+    const Classification got = classifier.classify_case(cases, c, 1, &counters);
+    EXPECT_EQ(expected[c].class_code, got.class_code) << c;
+    EXPECT_EQ(expected[c].decision, got.decision) << c;
+  }
+  EXPECT_EQ(1, counters.partial_match_count);
+  EXPECT_EQ(0, counters.no_match_count);
+
+  // Without rules every case gets the majority class.
+  RuleStore empty = rules;
+  for (auto& concept_rules : empty.concepts) concept_rules.clear();
+  Classifier fallback(table, empty);
+  for (std::size_t c = 0; c < 4; ++c) {
+    const Classification got = fallback.classify_case(cases, c, 1, &counters);
+    EXPECT_EQ(1, got.class_code);
+    EXPECT_TRUE(got.no_match());
+    EXPECT_FALSE(got.partial_match());
+  }
+  EXPECT_EQ(4, counters.no_match_count);
+  EXPECT_EQ(1, counters.partial_match_count);
+}
+
+TEST(ClassifierTest, FullMatchesOutweighPartialScores) {
+  const Rule a0_is_1 = make_rule(100, {{0, 1, 0, 1}});
+  const Rule a1_is_2 = make_rule(0.1f, {{1, 2, 0, 1}});
+  // A full match of 0.1 beats a partial score of any size.
+  Classification got =
+      classify(store_of({{a0_is_1}, {a1_is_2}, {}}), {0, 2, 0});
+  EXPECT_EQ(1, got.class_code);
+  EXPECT_EQ(Decision::kFullMatch, got.decision);
+  // Equal sums, and sums within the tolerance, go to the lower concept.
+  const Rule always = make_rule(1.0f, {});  // no conditions: always met
+  EXPECT_EQ(1,
+            classify(store_of({{}, {always}, {always}}), {0, 0, 0}).class_code);
+  EXPECT_EQ(1, classify(store_of({{}, {always}, {make_rule(1.0000001f, {})}}),
+                        {0, 0, 0})
+                   .class_code);
+  EXPECT_EQ(2, classify(store_of({{}, {always}, {make_rule(1.000001f, {})}}),
+                        {0, 0, 0})
+                   .class_code);
+  // Qualities add up per concept.
+  EXPECT_EQ(
+      0,
+      classify(
+          store_of({{always, make_rule(0.5f, {})}, {make_rule(1.4f, {})}, {}}),
+          {0, 0, 0})
+          .class_code);
+}
+
+TEST(ClassifierTest, PartialScoresWeighTheShareOfConditionsMet) {
+  // 1 of 2 conditions met, quality 3.0: 1.5.
+  const Rule half = make_rule(3.0f, {{0, 0, 0, 1}, {1, 1, 0, 1}});
+  // 2 of 3 met, quality 1.5: 1.0; plus what a third rule adds.
+  const Rule two_thirds =
+      make_rule(1.5f, {{0, 0, 0, 1}, {1, 0, 0, 1}, {2, 1, 1, 1}});
+  const auto with_extra = [&](float quality) {
+    return store_of(
+        {{half},
+         {two_thirds, make_rule(quality, {{0, 0, 0, 1}, {2, 1, 1, 1}})},
+         {}});
+  };
+  // The extra rule meets 1 of 2: it adds quality / 2.
+  RunCounters counters;
+  Classification got = classify(with_extra(0.98f), {0, 0, 0}, &counters);
+  EXPECT_EQ(0, got.class_code);
+  EXPECT_TRUE(got.partial_match());
+  EXPECT_EQ(1, counters.partial_match_count);
+  EXPECT_EQ(1, classify(with_extra(1.02f), {0, 0, 0}).class_code);
+  // A case that meets no condition at all still decides by partial match:
+  // the lowest concept that has rules wins with 0.
+  got = classify(store_of({{}, {half}, {two_thirds}}), {3, 2, 0});
+  EXPECT_EQ(1, got.class_code);
+  EXPECT_TRUE(got.partial_match());
+}
+
+TEST(ClassifierTest, ReadsConditionsAndOrGroupsItsOwnWay) {
+  const auto matches = [](const Rule& rule, std::vector<std::uint32_t> codes) {
+    return classify(store_of({{}, {rule}, {}}), codes).decision ==
+           Decision::kFullMatch;
+  };
+  // Numeric bounds compare the interval code with parino.
+  EXPECT_TRUE(matches(make_rule(1, {{2, 2, 0, 1}, {2, 1, 1, 1}}), {0, 0, 1}));
+  EXPECT_FALSE(matches(make_rule(1, {{2, 2, 0, 1}}), {0, 0, 2}));
+  EXPECT_TRUE(matches(make_rule(1, {{0, 3, 1, 1}}), {2, 0, 0}));
+  // Any orflag other than 1 heads a group, numeric ones too, whatever the
+  // direction: the interval code must equal a member's parino.
+  const Rule numeric_group = make_rule(1, {{2, 0, 1, 2}, {2, 2, 1, 1}}, 1);
+  EXPECT_TRUE(matches(numeric_group, {0, 0, 0}));
+  EXPECT_FALSE(matches(numeric_group, {0, 0, 1}));
+  // Each member reads the code at its own attribute.
+  const Rule mixed_group = make_rule(1, {{0, 1, 0, 2}, {1, 2, 0, 1}}, 1);
+  EXPECT_TRUE(matches(mixed_group, {0, 2, 0}));
+  EXPECT_FALSE(matches(mixed_group, {2, 0, 0}));
+}
+
+TEST(ClassifierTest, ConsultsOnlyTheConceptsOfTheClasses) {
+  const Rule always = make_rule(5.0f, {});
+  // A fourth concept is never consulted: the majority class it is.
+  const Classification got =
+      classify(store_of({{}, {}, {}, {always}}, 2), {0, 0, 0});
+  EXPECT_EQ(2, got.class_code);
+  EXPECT_TRUE(got.no_match());
+}
+
+TEST(ClassifierTest, ScoresThatBeatNoStartGoToTheFirstCandidate) {
+  const Classification got =
+      classify(store_of({{},
+                         {make_rule(-200000.0f, {})},
+                         {make_rule(-100.0f, {{0, 1, 0, 1}})}}),
+               {0, 0, 0});
+  EXPECT_EQ(1, got.class_code);
+  EXPECT_EQ(Decision::kFullMatch, got.decision);
+}
+
+}  // namespace
+}  // namespace ruleval

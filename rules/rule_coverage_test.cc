@@ -1,0 +1,94 @@
+#include "rules/rule_coverage.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/rule_fixtures.h"
+
+namespace ruleval {
+namespace {
+
+using testing::case_buffer;
+using testing::make_rule;
+using testing::selected_table;
+
+// Symbolic a0 (4 values), a1 (3 values), integer a2 (3 points, codes 0 to
+// 2), and a decision attribute of 3 classes.
+const AttributeTable kTable =
+    selected_table({{'S', 4}, {'S', 3}, {'I', 3}, {'S', 3}});
+
+TEST(RuleCoverageTest, CoversTheExampleCases) {
+  const AttributeTable table = selected_table({{'S', 4}, {'S', 3}, {'S', 2}});
+  const CaseBuffer cases =
+      case_buffer({{2, 1, 0}, {1, 0, 1}, {3, 2, 0}, {3, 0, 1}});
+  RuleStore store = testing::rules_from(testing::kExampleRules, table);
+  struct Expected {
+    CaseList positive, negative;
+  };
+  const Expected expected[3] = {{{}, {1}}, {{0}, {}}, {{1, 3}, {}}};
+  int k = 0;
+  for (std::size_t i = 0; i < store.concepts.size(); ++i) {
+    for (Rule& rule : store.concepts[i]) {
+      store_rule_coverage(
+          compute_rule_coverage(table, cases, static_cast<int>(i), rule),
+          &rule);
+      EXPECT_EQ(expected[k].positive, rule.covered_pos_cases) << k;
+      EXPECT_EQ(expected[k].negative, rule.covered_neg_cases) << k;
+      // The counts read from the file are replaced, also by 0.
+      EXPECT_EQ(static_cast<int>(expected[k].positive.size()), rule.posnum);
+      EXPECT_EQ(static_cast<int>(expected[k].negative.size()), rule.negnum);
+      ++k;
+    }
+  }
+}
+
+TEST(RuleCoverageTest, CountsAgainstAndPairNum) {
+  const CaseBuffer cases =
+      case_buffer({{0, 0, 0, 2}, {1, 2, 2, 1}, {3, 1, 1, 2}, {0, 1, 2, 0}});
+  // No conditions: every case, those of the concept positive.
+  RuleCoverage all = compute_rule_coverage(kTable, cases, 2, make_rule(1, {}));
+  EXPECT_EQ((CaseList{0, 2}), all.positive);
+  EXPECT_EQ((CaseList{1, 3}), all.negative);
+  // More conditions asked than the rule has: nothing.
+  EXPECT_TRUE(
+      compute_rule_coverage(kTable, cases, 0, make_rule(1, {{0, 0, 0, 1}}, 2))
+          .negative.empty());
+  // The scan stops at the first plain condition that fails, so a rule asking
+  // for one condition covers the cases that meet its first.
+  const Rule first_of_two = make_rule(1, {{0, 0, 0, 1}, {1, 0, 0, 1}}, 1);
+  EXPECT_EQ((CaseList{3}),
+            compute_rule_coverage(kTable, cases, 0, first_of_two).positive);
+  EXPECT_EQ(
+      (CaseList{}),
+      compute_rule_coverage(kTable, case_buffer({}), 0, first_of_two).positive);
+  // Numeric bounds: at or below point 2 (code below 2), above point 1.
+  const Rule band = make_rule(1, {{2, 2, 0, 1}, {2, 1, 1, 1}});
+  EXPECT_EQ((CaseList{2}),
+            compute_rule_coverage(kTable, cases, 2, band).positive);
+}
+
+TEST(RuleCoverageTest, ReadsOrGroupsItsOwnWay) {
+  const CaseBuffer cases =
+      case_buffer({{3, 0, 0, 0}, {2, 0, 0, 0}, {2, 1, 0, 0}, {0, 2, 2, 0}});
+  // a0 is 1 or 3, and a1 is 0: an unmet group does not end the scan.
+  const Rule group =
+      make_rule(1, {{0, 1, 0, 2}, {0, 3, 0, 1}, {1, 0, 0, 1}}, 2);
+  EXPECT_EQ((CaseList{0}),
+            compute_rule_coverage(kTable, cases, 0, group).positive);
+  EXPECT_EQ((CaseList{1}), compute_rule_coverage(kTable, cases, 0,
+                                                 make_rule(1, group.pairs, 1))
+                               .positive);
+  // Every member is compared with the code at the head's attribute.
+  const Rule head_attribute = make_rule(1, {{0, 1, 0, 2}, {1, 2, 0, 1}}, 1);
+  EXPECT_EQ((CaseList{1, 2}),
+            compute_rule_coverage(kTable, cases, 0, head_attribute).positive);
+  // A numeric pair, or a symbolic one with direction 1, heads no group.
+  const Rule plain = make_rule(1, {{2, 1, 1, 2}, {1, 0, 1, 2}}, 2);
+  EXPECT_EQ((CaseList{3}),
+            compute_rule_coverage(kTable, cases, 0, plain).positive);
+  const Rule numeric = make_rule(1, {{2, 2, 1, 2}, {0, 0, 0, 1}});
+  EXPECT_EQ((CaseList{3}),
+            compute_rule_coverage(kTable, cases, 0, numeric).positive);
+}
+
+}  // namespace
+}  // namespace ruleval

@@ -1,0 +1,239 @@
+#include "rules/rule_file.h"
+
+#include <cstddef>
+#include <vector>
+
+#include "common/input_file.h"
+#include "common/keyed_parser.h"
+#include "driver/file_names.h"
+
+namespace ruleval {
+namespace {
+
+class RuleParser {
+ public:
+  RuleParser(std::string_view text, const std::string& path,
+             const AttributeTable& table)
+      : parser_(text, path, "rule"),
+        scanner_(parser_.scanner()),
+        table_(table),
+        condition_count_(static_cast<int>(table.attributes.size()) - 1),
+        class_count_(number_of_classes(table.attributes.back())) {}
+
+  Status parse(std::FILE* out, RuleStore* store);
+
+ private:
+  Status parse_header(std::FILE* out, int* concept_num, RuleStore* store);
+  Status parse_concept(std::vector<Rule>* rules);
+  Status parse_rule(Rule* rule);
+  Status parse_pair(ConditionPair* pair);
+  // Every OR group must fit in its rule, and every orflag that is read must
+  // be at least 1, in both ways the matchers read a rule: the classifier
+  // takes any pair whose orflag is not 1 for the head of a group, the
+  // coverage only a symbolic pair with direction 0.
+  Status check_groups(const Rule& rule,
+                      const std::vector<std::size_t>& pair_at) const;
+  Status check_group_walk(const Rule& rule,
+                          const std::vector<std::size_t>& pair_at,
+                          bool symbolic_heads_only) const;
+
+  const Attribute& attribute(int attrino) const {
+    return table_.attributes[static_cast<std::size_t>(attrino)];
+  }
+  const Attribute& decision() const { return table_.attributes.back(); }
+
+  KeyedParser parser_;
+  TextScanner& scanner_;
+  const AttributeTable& table_;
+  const int condition_count_;
+  const int class_count_;
+};
+
+Status RuleParser::parse(std::FILE* out, RuleStore* store) {
+  Status status = parser_.check_no_nul();
+  int concept_num = 0;
+  if (status.ok()) status = parse_header(out, &concept_num, store);
+  if (!status.ok()) return status;
+  store->concepts.clear();
+  // Concepts and rules are added as they are read, never reserved by the
+  // declared counts.
+  for (int i = 0; i < concept_num; ++i) {
+    std::vector<Rule> rules;
+    status = parse_concept(&rules);
+    if (!status.ok()) return status;
+    store->concepts.push_back(std::move(rules));
+  }
+  return Status::Ok();
+}
+
+Status RuleParser::parse_header(std::FILE* out, int* concept_num,
+                                RuleStore* store) {
+  if (!scanner_.literal("Concept_num=")) {
+    return parser_.expected("Concept_num=");
+  }
+  const std::size_t concept_num_at = scanner_.position();
+  Status status = parser_.integer_after("Concept_num=", concept_num);
+  if (status.ok() && *concept_num < 0) {
+    return parser_.malformed_at(concept_num_at,
+                                "Concept_num must not be negative");
+  }
+  int ignored = 0;
+  if (status.ok()) status = parser_.count("Total_rulenum=", &ignored);
+  if (status.ok()) status = parser_.key("Majority_class=");
+  const std::size_t majority_at = scanner_.position();
+  if (status.ok())
+    status = parser_.integer_after("Majority_class=", &store->Majority_class);
+  int quality_number = 0;
+  if (status.ok()) status = parser_.key("Rule_qualityno=");
+  if (status.ok())
+    status = parser_.integer_after("Rule_qualityno=", &quality_number);
+  if (!status.ok()) return status;
+  std::fprintf(out, "qualityno=%d\n", quality_number);
+
+  const char* name = decision().AttriName.c_str();
+  if (*concept_num < class_count_) {
+    return parser_.malformed_at(
+        concept_num_at,
+        format("Concept_num is %d, fewer than the %d classes of decision "
+               "attribute %s",
+               *concept_num, class_count_, name));
+  }
+  if (store->Majority_class < 0 || store->Majority_class >= class_count_) {
+    return parser_.malformed_at(
+        majority_at, format("Majority_class %d is not a class of decision "
+                            "attribute %s (0 to %d)",
+                            store->Majority_class, name, class_count_ - 1));
+  }
+  return Status::Ok();
+}
+
+Status RuleParser::parse_concept(std::vector<Rule>* rules) {
+  int ignored = 0;
+  Status status = parser_.key("Concept=");
+  if (status.ok()) status = parser_.integer_after("Concept=", &ignored);
+  int rulenum = 0;
+  if (status.ok()) status = parser_.count("rulenum=", &rulenum);
+  for (int j = 0; status.ok() && j < rulenum; ++j) {
+    Rule rule;
+    status = parse_rule(&rule);
+    if (status.ok()) rules->push_back(std::move(rule));
+  }
+  return status;
+}
+
+Status RuleParser::parse_rule(Rule* rule) {
+  scanner_.skip_space();
+  const std::size_t rule_at = scanner_.position();
+  int num_of_pairs = 0;
+  Status status = parser_.count("num_of_pairs=", &num_of_pairs);
+  if (status.ok()) status = parser_.count("and_pair_num=", &rule->and_pair_num);
+  if (status.ok()) status = parser_.key("rule_accuracy=");
+  if (status.ok())
+    status = parser_.real_after("rule_accuracy=", &rule->rule_accuracy);
+  if (status.ok()) status = parser_.key("rule_quality=");
+  if (status.ok())
+    status = parser_.real_after("rule_quality=", &rule->rule_quality);
+  if (status.ok()) status = parser_.count("posnum=", &rule->posnum);
+  if (status.ok()) status = parser_.count("negnum=", &rule->negnum);
+  std::vector<std::size_t> pair_at;
+  for (int k = 0; status.ok() && k < num_of_pairs; ++k) {
+    scanner_.skip_space();
+    pair_at.push_back(scanner_.position());
+    ConditionPair pair;
+    status = parse_pair(&pair);
+    if (status.ok()) rule->pairs.push_back(pair);
+  }
+  if (!status.ok()) return status;
+  if (rule->and_pair_num == 0 && num_of_pairs > 0) {
+    // Its partial-match score would divide by zero.
+    return parser_.malformed_at(rule_at,
+                                "and_pair_num is 0 in a rule with conditions");
+  }
+  return check_groups(*rule, pair_at);
+}
+
+Status RuleParser::parse_pair(ConditionPair* pair) {
+  Status status = parser_.key("attrino=");
+  const std::size_t attrino_at = scanner_.position();
+  if (status.ok()) status = parser_.integer_after("attrino=", &pair->attrino);
+  if (!status.ok()) return status;
+  if (pair->attrino < 0 || pair->attrino >= condition_count_) {
+    return parser_.malformed_at(
+        attrino_at, format("attrino %d is not a condition attribute (0 to %d)",
+                           pair->attrino, condition_count_ - 1));
+  }
+  status = parser_.key("parino=");
+  const std::size_t parino_at = scanner_.position();
+  if (status.ok()) status = parser_.integer_after("parino=", &pair->parino);
+  if (!status.ok()) return status;
+  const Attribute& named = attribute(pair->attrino);
+  if (pair->parino < 0 || pair->parino >= named.AttriPairNum) {
+    return parser_.malformed_at(
+        parino_at,
+        format("parino %d is not a %s of attribute %s (0 to %d)", pair->parino,
+               named.symbolic() ? "value" : "boundary point",
+               named.AttriName.c_str(), named.AttriPairNum - 1));
+  }
+  status = parser_.key("direction=");
+  if (status.ok())
+    status = parser_.integer_after("direction=", &pair->direction);
+  if (status.ok()) status = parser_.key("orflag=");
+  if (status.ok()) status = parser_.integer_after("orflag=", &pair->orflag);
+  return status;
+}
+
+Status RuleParser::check_groups(const Rule& rule,
+                                const std::vector<std::size_t>& pair_at) const {
+  Status status = check_group_walk(rule, pair_at, false);
+  if (status.ok()) status = check_group_walk(rule, pair_at, true);
+  return status;
+}
+
+Status RuleParser::check_group_walk(const Rule& rule,
+                                    const std::vector<std::size_t>& pair_at,
+                                    bool symbolic_heads_only) const {
+  const int n = rule.num_of_pairs();
+  for (int l = 0; l < n;) {
+    const ConditionPair& pair = rule.pairs[static_cast<std::size_t>(l)];
+    const bool may_head =
+        !symbolic_heads_only ||
+        (attribute(pair.attrino).symbolic() && pair.direction == 0);
+    if (!may_head || pair.orflag == 1) {
+      ++l;
+      continue;
+    }
+    const std::size_t at = pair_at[static_cast<std::size_t>(l)];
+    if (pair.orflag < 1) {
+      return parser_.malformed_at(at,
+                                  format("orflag %d is below 1", pair.orflag));
+    }
+    if (pair.orflag > n - l) {
+      return parser_.malformed_at(
+          at, format("OR group of %d pairs runs past the %d pairs of its rule",
+                     pair.orflag, n));
+    }
+    l += pair.orflag;
+  }
+  return Status::Ok();
+}
+
+}  // namespace
+
+Status parse_rule_file(std::string_view text, const std::string& path,
+                       const AttributeTable& table, std::FILE* out,
+                       RuleStore* store) {
+  return RuleParser(text, path, table).parse(out, store);
+}
+
+Status read_rule_file(const std::string& base_name, const AttributeTable& table,
+                      std::FILE* out, RuleStore* store) {
+  const std::string path = replace_extension(base_name, "intr");
+  std::string text;
+  if (!read_whole_file(path, &text)) {
+    return Status::Fatal(
+        format("\n Cannot open internal rule file: %s !\n", path.c_str()));
+  }
+  return parse_rule_file(text, path, table, out, store);
+}
+
+}  // namespace ruleval
