@@ -55,7 +55,8 @@ Status run_evaluation(RunContext* context, std::FILE* out,
     status = read_rule_file(base, context->table, out, &context->rules);
   if (!status.ok()) return status;
   const RuleMatcher matcher(context->table, context->rules, context->cases);
-  cover_all_rules(matcher, &context->rules);
+  status = cover_all_rules(matcher, &context->rules);
+  if (!status.ok()) return status;
   std::fflush(out);
   *exit_status =
       options.keep_intermediate_files ? 0 : delete_intermediate_files(base);

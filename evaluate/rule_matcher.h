@@ -8,6 +8,7 @@
 #include "common/attribute_table.h"
 #include "common/case_buffer.h"
 #include "common/run_counters.h"
+#include "common/status.h"
 #include "evaluate/classifier.h"
 #include "rules/rule_coverage.h"
 #include "rules/rule_store.h"
@@ -47,6 +48,6 @@ class RuleMatcher {
 
 // Computes and stores the coverage of every rule of store, concept by
 // concept in file order.
-void cover_all_rules(const RuleMatcher& matcher, RuleStore* store);
+Status cover_all_rules(const RuleMatcher& matcher, RuleStore* store);
 
 }  // namespace ruleval

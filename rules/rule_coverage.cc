@@ -1,7 +1,7 @@
 #include "rules/rule_coverage.h"
 
 #include <cstddef>
-#include <utility>
+#include <new>
 
 namespace ruleval {
 namespace {
@@ -60,14 +60,21 @@ RuleCoverage compute_rule_coverage(const AttributeTable& table,
   return coverage;
 }
 
-void store_rule_coverage(RuleCoverage coverage, Rule* rule) {
+Status store_rule_coverage(const RuleCoverage& coverage, Rule* rule) {
   // Copies of exact size: a rule keeps no room beyond its counts.
-  rule->covered_pos_cases.assign(coverage.positive.begin(),
-                                 coverage.positive.end());
-  rule->covered_neg_cases.assign(coverage.negative.begin(),
-                                 coverage.negative.end());
+  try {
+    rule->covered_pos_cases = coverage.positive;
+  } catch (const std::bad_alloc&) {
+    return Status::Fatal("\nNot enough memory for covered_pos_cases ... \n");
+  }
+  try {
+    rule->covered_neg_cases = coverage.negative;
+  } catch (const std::bad_alloc&) {
+    return Status::Fatal("\nNot enough memory for covered_neg_cases ... \n");
+  }
   rule->posnum = static_cast<int>(rule->covered_pos_cases.size());
   rule->negnum = static_cast<int>(rule->covered_neg_cases.size());
+  return Status::Ok();
 }
 
 }  // namespace ruleval

@@ -5,6 +5,7 @@
 
 #include "common/attribute_table.h"
 #include "common/case_buffer.h"
+#include "common/status.h"
 #include "rules/rule_store.h"
 
 namespace ruleval {
@@ -24,8 +25,10 @@ RuleCoverage compute_rule_coverage(const AttributeTable& table,
                                    const CaseBuffer& cases, int concept_index,
                                    const Rule& rule);
 
-// Stores coverage in rule: the lists, and their lengths in posnum and
-// negnum in place of the counts read from the file.
-void store_rule_coverage(RuleCoverage coverage, Rule* rule);
+// Stores coverage in rule: the lists, in arrays of their exact size, and
+// their lengths in posnum and negnum in place of the counts read from the
+// file. Fails with "Not enough memory for covered_pos_cases" (or
+// covered_neg_cases) when an array cannot be had.
+Status store_rule_coverage(const RuleCoverage& coverage, Rule* rule);
 
 }  // namespace ruleval

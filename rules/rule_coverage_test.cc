@@ -28,9 +28,11 @@ TEST(RuleCoverageTest, CoversTheExampleCases) {
   int k = 0;
   for (std::size_t i = 0; i < store.concepts.size(); ++i) {
     for (Rule& rule : store.concepts[i]) {
-      store_rule_coverage(
-          compute_rule_coverage(table, cases, static_cast<int>(i), rule),
-          &rule);
+      ASSERT_TRUE(
+          store_rule_coverage(
+              compute_rule_coverage(table, cases, static_cast<int>(i), rule),
+              &rule)
+              .ok());
       EXPECT_EQ(expected[k].positive, rule.covered_pos_cases) << k;
       EXPECT_EQ(expected[k].negative, rule.covered_neg_cases) << k;
       // The counts read from the file are replaced, also by 0.
@@ -64,6 +66,20 @@ TEST(RuleCoverageTest, CountsAgainstAndPairNum) {
   const Rule band = make_rule(1, {{2, 2, 0, 1}, {2, 1, 1, 1}});
   EXPECT_EQ((CaseList{2}),
             compute_rule_coverage(kTable, cases, 2, band).positive);
+}
+
+TEST(RuleCoverageTest, ListsHaveNoFixedCapacity) {
+  std::vector<std::vector<std::uint32_t>> records(72000, {0, 0, 0, 1});
+  for (std::size_t c = 0; c < 12000; ++c) records[c * 6][3] = 2;
+  Rule rule = make_rule(1, {{1, 0, 0, 1}});
+  ASSERT_TRUE(
+      store_rule_coverage(
+          compute_rule_coverage(kTable, case_buffer(records), 1, rule), &rule)
+          .ok());
+  EXPECT_EQ(60000, rule.posnum);
+  EXPECT_EQ(12000, rule.negnum);
+  EXPECT_EQ(71999, rule.covered_pos_cases.back());
+  EXPECT_EQ(71994, rule.covered_neg_cases.back());
 }
 
 TEST(RuleCoverageTest, ReadsOrGroupsItsOwnWay) {

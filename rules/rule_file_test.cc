@@ -125,6 +125,26 @@ TEST(RuleFileTest, AcceptsEmptyConceptsEmptyRulesAndExtraConcepts) {
   EXPECT_EQ(3, parsed.store.concepts[2][0].and_pair_num);
 }
 
+TEST(RuleFileTest, HoldsAnyNumberOfRulesAndPairs) {
+  std::string text =
+      "Concept_num=2 Total_rulenum=1201 Majority_class=0 Rule_qualityno=1\n"
+      "Concept=0 rulenum=1200\n";
+  for (int j = 0; j < 1200; ++j) {
+    text +=
+        "num_of_pairs=1 and_pair_num=1 rule_accuracy=1 rule_quality=1 "
+        "posnum=0 negnum=0\nattrino=0 parino=1 direction=0 orflag=1\n";
+  }
+  text +=
+      "Concept=1 rulenum=1\nnum_of_pairs=250 and_pair_num=250 "
+      "rule_accuracy=1 rule_quality=1 posnum=0 negnum=0\n";
+  for (int k = 0; k < 250; ++k)
+    text += "attrino=1 parino=2 direction=1 orflag=1\n";
+  const Parsed parsed = parse(text);
+  ASSERT_TRUE(parsed.status.ok()) << parsed.status.message();
+  EXPECT_EQ(1200, parsed.store.concept_rulenum(0));
+  EXPECT_EQ(250, parsed.store.concepts[1][0].num_of_pairs());
+}
+
 struct BadFile {
   std::string text;
   std::string problem;  // "line N: what", as the message gives it
