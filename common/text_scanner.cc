@@ -15,6 +15,13 @@ bool is_space(char c) {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
+// Digits, letters (exponents, hexadecimal digits, inf and nan), points,
+// signs, and what "nan(...)" may hold.
+bool may_be_in_number(char c) {
+  return is_digit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+         c == '.' || c == '+' || c == '-' || c == '(' || c == ')' || c == '_';
+}
+
 }  // namespace
 
 void TextScanner::skip_space() {
@@ -59,9 +66,10 @@ TextScanner::NumberResult TextScanner::integer(int* value) {
 TextScanner::NumberResult TextScanner::real(float* value) {
   skip_space();
   std::size_t end = pos_;
-  while (end < text_.size() && !is_space(text_[end])) ++end;
-  // strtof needs a terminated string; the run up to the next blank holds
-  // every character a number can take.
+  while (end < text_.size() && may_be_in_number(text_[end])) ++end;
+  // strtof needs a terminated string; the run holds every character a
+  // number can take, and stops at the '=' of a key that follows without
+  // white space, so that no read copies the rest of the text.
   const std::string run(text_.substr(pos_, end - pos_));
   char* stop = nullptr;
   const float parsed = std::strtof(run.c_str(), &stop);

@@ -145,6 +145,22 @@ TEST(ClassifierTest, ReadsConditionsAndOrGroupsItsOwnWay) {
   EXPECT_FALSE(matches(mixed_group, {2, 0, 0}));
 }
 
+TEST(ClassifierTest, ComparesWholeCodesBeyondOneByte) {
+  const AttributeTable table = selected_table({{'S', 300}, {'S', 2}});
+  RuleStore rules =
+      store_of({{make_rule(1, {{0, 130, 0, 1}})},
+                {make_rule(1, {{0, 1, 0, 2}, {0, 299, 0, 1}}, 1)}});
+  const CaseBuffer cases = case_buffer({{130, 0}, {299, 0}, {43, 0}});
+  Classifier classifier(table, rules);
+  RunCounters counters;
+  EXPECT_EQ(Decision::kFullMatch,
+            classifier.classify_case(cases, 0, 0, &counters).decision);
+  const Classification got = classifier.classify_case(cases, 1, 0, &counters);
+  EXPECT_EQ(1, got.class_code);
+  EXPECT_EQ(Decision::kFullMatch, got.decision);
+  EXPECT_TRUE(classifier.classify_case(cases, 2, 0, &counters).partial_match());
+}
+
 TEST(ClassifierTest, ConsultsOnlyTheConceptsOfTheClasses) {
   const Rule always = make_rule(5.0f, {});
   // A fourth concept is never consulted: the majority class it is.

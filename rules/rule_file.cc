@@ -26,15 +26,15 @@ class RuleParser {
   Status parse_header(std::FILE* out, int* concept_num, RuleStore* store);
   Status parse_concept(std::vector<Rule>* rules);
   Status parse_rule(Rule* rule);
-  Status parse_pair(ConditionPair* pair);
-  // Every OR group must fit in its rule, and every orflag that is read must
-  // be at least 1, in both ways the matchers read a rule: the classifier
-  // takes any pair whose orflag is not 1 for the head of a group, the
-  // coverage only a symbolic pair with direction 0.
+  // Notes where the pair's orflag stands, for the group checks.
+  Status parse_pair(ConditionPair* pair, std::size_t* orflag_at);
+  // Every OR group must fit in its rule, in both ways the matchers read a
+  // rule: the classifier takes any pair whose orflag is not 1 for the head
+  // of a group, the coverage only a symbolic pair with direction 0.
   Status check_groups(const Rule& rule,
-                      const std::vector<std::size_t>& pair_at) const;
+                      const std::vector<std::size_t>& orflag_at) const;
   Status check_group_walk(const Rule& rule,
-                          const std::vector<std::size_t>& pair_at,
+                          const std::vector<std::size_t>& orflag_at,
                           bool symbolic_heads_only) const;
 
   const Attribute& attribute(int attrino) const {
@@ -122,11 +122,16 @@ Status RuleParser::parse_concept(std::vector<Rule>* rules) {
 }
 
 Status RuleParser::parse_rule(Rule* rule) {
-  scanner_.skip_space();
-  const std::size_t rule_at = scanner_.position();
   int num_of_pairs = 0;
   Status status = parser_.count("num_of_pairs=", &num_of_pairs);
+  scanner_.skip_space();
+  const std::size_t and_pair_num_at = scanner_.position();
   if (status.ok()) status = parser_.count("and_pair_num=", &rule->and_pair_num);
+  if (status.ok() && rule->and_pair_num == 0 && num_of_pairs > 0) {
+    // Its partial-match score would divide by zero.
+    return parser_.malformed_at(and_pair_num_at,
+                                "and_pair_num is 0 in a rule with conditions");
+  }
   if (status.ok()) status = parser_.key("rule_accuracy=");
   if (status.ok())
     status = parser_.real_after("rule_accuracy=", &rule->rule_accuracy);
@@ -135,24 +140,18 @@ Status RuleParser::parse_rule(Rule* rule) {
     status = parser_.real_after("rule_quality=", &rule->rule_quality);
   if (status.ok()) status = parser_.count("posnum=", &rule->posnum);
   if (status.ok()) status = parser_.count("negnum=", &rule->negnum);
-  std::vector<std::size_t> pair_at;
+  std::vector<std::size_t> orflag_at;
   for (int k = 0; status.ok() && k < num_of_pairs; ++k) {
-    scanner_.skip_space();
-    pair_at.push_back(scanner_.position());
     ConditionPair pair;
-    status = parse_pair(&pair);
+    orflag_at.push_back(0);
+    status = parse_pair(&pair, &orflag_at.back());
     if (status.ok()) rule->pairs.push_back(pair);
   }
   if (!status.ok()) return status;
-  if (rule->and_pair_num == 0 && num_of_pairs > 0) {
-    // Its partial-match score would divide by zero.
-    return parser_.malformed_at(rule_at,
-                                "and_pair_num is 0 in a rule with conditions");
-  }
-  return check_groups(*rule, pair_at);
+  return check_groups(*rule, orflag_at);
 }
 
-Status RuleParser::parse_pair(ConditionPair* pair) {
+Status RuleParser::parse_pair(ConditionPair* pair, std::size_t* orflag_at) {
   Status status = parser_.key("attrino=");
   const std::size_t attrino_at = scanner_.position();
   if (status.ok()) status = parser_.integer_after("attrino=", &pair->attrino);
@@ -178,19 +177,24 @@ Status RuleParser::parse_pair(ConditionPair* pair) {
   if (status.ok())
     status = parser_.integer_after("direction=", &pair->direction);
   if (status.ok()) status = parser_.key("orflag=");
+  *orflag_at = scanner_.position();
   if (status.ok()) status = parser_.integer_after("orflag=", &pair->orflag);
+  if (status.ok() && pair->orflag < 1) {
+    return parser_.malformed_at(*orflag_at,
+                                format("orflag %d is below 1", pair->orflag));
+  }
   return status;
 }
 
-Status RuleParser::check_groups(const Rule& rule,
-                                const std::vector<std::size_t>& pair_at) const {
-  Status status = check_group_walk(rule, pair_at, false);
-  if (status.ok()) status = check_group_walk(rule, pair_at, true);
+Status RuleParser::check_groups(
+    const Rule& rule, const std::vector<std::size_t>& orflag_at) const {
+  Status status = check_group_walk(rule, orflag_at, false);
+  if (status.ok()) status = check_group_walk(rule, orflag_at, true);
   return status;
 }
 
 Status RuleParser::check_group_walk(const Rule& rule,
-                                    const std::vector<std::size_t>& pair_at,
+                                    const std::vector<std::size_t>& orflag_at,
                                     bool symbolic_heads_only) const {
   const int n = rule.num_of_pairs();
   for (int l = 0; l < n;) {
@@ -198,19 +202,15 @@ Status RuleParser::check_group_walk(const Rule& rule,
     const bool may_head =
         !symbolic_heads_only ||
         (attribute(pair.attrino).symbolic() && pair.direction == 0);
-    if (!may_head || pair.orflag == 1) {
+    if (!may_head || pair.orflag == 1) {  // orflag is at least 1
       ++l;
       continue;
     }
-    const std::size_t at = pair_at[static_cast<std::size_t>(l)];
-    if (pair.orflag < 1) {
-      return parser_.malformed_at(at,
-                                  format("orflag %d is below 1", pair.orflag));
-    }
     if (pair.orflag > n - l) {
       return parser_.malformed_at(
-          at, format("OR group of %d pairs runs past the %d pairs of its rule",
-                     pair.orflag, n));
+          orflag_at[static_cast<std::size_t>(l)],
+          format("OR group of %d pairs runs past the %d pairs of its rule",
+                 pair.orflag, n));
     }
     l += pair.orflag;
   }

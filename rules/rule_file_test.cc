@@ -191,6 +191,20 @@ TEST(RuleFileTest, MalformedFilesNameTheLineAtFault) {
        "line 9: rule_quality is not a finite number", true},
       {example_with("and_pair_num=2", "and_pair_num=0"),
        "line 5: and_pair_num is 0 in a rule with conditions", true},
+      // A field on a line of its own is reported on its own line.
+      {example_with("num_of_pairs=2  and_pair_num=2",
+                    "num_of_pairs=2\nand_pair_num=0"),
+       "line 6: and_pair_num is 0 in a rule with conditions", true},
+      {example_with("parino=2  direction=0  orflag=1",
+                    "parino=2  direction=0\norflag=3"),
+       "line 7: OR group of 3 pairs runs past the 2 pairs of its rule", true},
+      // Also a group member's orflag, which no matcher reads, must be 1 or
+      // more.
+      {example_with("parino=2  direction=0  orflag=1\n"
+                    "attrino=1  parino=0  direction=1  orflag=1",
+                    "parino=2  direction=0  orflag=2\n"
+                    "attrino=1  parino=0  direction=1  orflag=0"),
+       "line 7: orflag 0 is below 1", true},
       {std::string(kExampleRules)
            .substr(0, std::string(kExampleRules).find(rule_line_9) +
                           rule_line_9.size()),
