@@ -13,10 +13,7 @@ using testing::case_buffer;
 using testing::make_rule;
 using testing::selected_table;
 
-// Symbolic a0 (4 values), a1 (3 values), integer a2 (3 points, codes 0 to
-// 2), and a decision attribute of 3 classes.
-const AttributeTable kTable =
-    selected_table({{'S', 4}, {'S', 3}, {'I', 3}, {'S', 3}});
+const AttributeTable kTable = testing::three_class_table();
 
 RuleStore store_of(std::vector<std::vector<Rule>> concepts, int majority = 0) {
   RuleStore store;

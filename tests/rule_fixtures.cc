@@ -45,6 +45,10 @@ AttributeTable selected_table(const std::vector<std::pair<char, int>>& types) {
   return table;
 }
 
+AttributeTable three_class_table() {
+  return selected_table({{'S', 4}, {'S', 3}, {'I', 3}, {'S', 3}});
+}
+
 CaseBuffer case_buffer(const std::vector<std::vector<std::uint32_t>>& records) {
   std::uint32_t limit = 1;
   for (const auto& record : records) {

@@ -18,6 +18,10 @@ namespace ruleval::testing {
 // symbolic values are "v0", "v1", ...; boundary points 0, 10, 20, ...
 AttributeTable selected_table(const std::vector<std::pair<char, int>>& types);
 
+// Symbolic a0 (4 values), a1 (3 values), integer a2 (3 points, codes 0 to
+// 2), and a decision attribute of 3 classes.
+AttributeTable three_class_table();
+
 // One record per case, the class code last.
 CaseBuffer case_buffer(const std::vector<std::vector<std::uint32_t>>& records);
 
