@@ -42,6 +42,10 @@ bool read_whole_file(const std::string& path, std::string* text) {
   return ok;
 }
 
+Status read_failure(const std::string& path) {
+  return Status::Fatal(format("\nCannot read file: %s ...\n", path.c_str()));
+}
+
 InputFile::~InputFile() {
   if (file_ != nullptr) std::fclose(file_);
 }

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/status.h"
+
 namespace ruleval {
 
 // Reads a whole file into text. Returns false when the file cannot be opened
@@ -53,6 +55,9 @@ class InputFile {
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
 };
+
+// The message for a file that could not be read to its end.
+Status read_failure(const std::string& path);
 
 // Reads an optionally signed decimal integer after any white space, as "%d "
 // does, and skips the white space after it. Returns false at the end of the

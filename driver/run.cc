@@ -5,6 +5,9 @@
 #include <string_view>
 
 #include "driver/file_names.h"
+#include "evaluate/class_labels.h"
+#include "evaluate/coverage_report.h"
+#include "evaluate/evaluation_report.h"
 #include "evaluate/rule_matcher.h"
 #include "prepare/attribute_file.h"
 #include "prepare/attribute_selection.h"
@@ -54,10 +57,21 @@ Status run_evaluation(RunContext* context, std::FILE* out,
   if (status.ok())
     status = read_rule_file(base, context->table, out, &context->rules);
   if (!status.ok()) return status;
-  const RuleMatcher matcher(context->table, context->rules, context->cases);
+  RuleMatcher matcher(context->table, context->rules, context->cases);
   status = cover_all_rules(matcher, &context->rules);
+  float accuracy = 0;
+  if (status.ok()) {
+    status = evaluate_test_cases(base, context->table, context->cases, &matcher,
+                                 context->rules.Majority_class,
+                                 &context->counters, out, &accuracy);
+  }
   if (!status.ok()) return status;
+  std::fprintf(out, "\nPrediction accuracy on the testing data = %f%%\n",
+               percent(accuracy));
   std::fflush(out);
+  status = write_coverage_report(base, context->table, context->rules,
+                                 context->counters, accuracy);
+  if (!status.ok()) return status;
   *exit_status =
       options.keep_intermediate_files ? 0 : delete_intermediate_files(base);
   return Status::Ok();

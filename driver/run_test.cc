@@ -72,6 +72,9 @@ class RunTest : public ::testing::Test {
   }
 
   TempDir dir_;
+  // Where in-process runs print their report.
+  std::FILE* quiet_ = std::fopen("/dev/null", "w");
+  ~RunTest() override { std::fclose(quiet_); }
 };
 
 TEST_F(RunTest, NamesThatNameNoFileGetTheUsageLine) {
@@ -84,13 +87,18 @@ TEST_F(RunTest, NamesThatNameNoFileGetTheUsageLine) {
   EXPECT_EQ(0, run({"-h"}).status);
 }
 
-TEST_F(RunTest, CompletedRunDeletesTheIntermediateFiles) {
+TEST_F(RunTest, CompletedRunLeavesTheOutputsAndNoIntermediateFile) {
   const std::string base = lay("data.v2/set");
   const Outcome outcome = run({base + ".old.tst", "ignored"});
   EXPECT_EQ(0, outcome.status) << outcome.out;
-  EXPECT_EQ("qualityno=1\n", outcome.out);
+  EXPECT_EQ(0u, outcome.out.find("qualityno=1\n"));
+  const std::string last_line =
+      "\nPrediction accuracy on the testing data = 100.000000%\n";
+  EXPECT_TRUE(outcome.out.ends_with(last_line)) << outcome.out;
   for (const char* ext : {".qzf", ".fmc1", ".qzf1"})
     EXPECT_FALSE(fs::exists(base + ext)) << ext;
+  for (const char* ext : {".result", ".tcover", ".sum"})
+    EXPECT_TRUE(fs::exists(base + ext)) << ext;
 }
 
 TEST_F(RunTest, PathsHaveNoLengthLimit) {
@@ -100,12 +108,32 @@ TEST_F(RunTest, PathsHaveNoLengthLimit) {
 }
 
 TEST_F(RunTest, WriteFailuresStopTheRun) {
-  for (const char* ext : {".fmc1", ".qzf1"}) {
+  for (const char* ext : {".fmc1", ".qzf1", ".result", ".tcover", ".sum"}) {
     const std::string base = lay(std::string("full") + (ext + 1));
     fs::create_symlink("/dev/full", base + ext);
     const Outcome outcome = run({base});
     EXPECT_EQ(1, outcome.status) << ext;
-    EXPECT_EQ("\nCannot write file: " + base + ext + " ...\n", outcome.out);
+    const std::string message = "\nCannot write file: " + base + ext + " ...\n";
+    EXPECT_TRUE(outcome.out.ends_with(message)) << outcome.out;
+    EXPECT_TRUE(fs::exists(base + ".qzf")) << ext;  // left for inspection
+  }
+}
+
+TEST_F(RunTest, OutputsThatCannotBeCreatedStopTheRun) {
+  const std::pair<const char*, const char*> outputs[] = {
+      {".result", "\nCannot create result file: "},
+      {".tcover", "\nCannot create result file: "},
+      {".sum", "\nCannot create sum file: "}};
+  for (const auto& [ext, message] : outputs) {
+    const std::string base = lay(std::string("dir") + (ext + 1));
+    fs::create_directories(base + ext);
+    const Outcome outcome = run({base});
+    EXPECT_EQ(1, outcome.status) << ext;
+    EXPECT_TRUE(outcome.out.ends_with(message + base + ext + " ...\n"))
+        << outcome.out;
+    // The accuracy is printed only once the testing loop has succeeded.
+    EXPECT_EQ(std::string(ext) != ".result",
+              outcome.out.find("Prediction accuracy") != std::string::npos);
   }
 }
 
@@ -134,7 +162,7 @@ TEST_F(RunTest, KeptIntermediateFilesHoldTheCodedCases) {
   RunOptions options;
   options.keep_intermediate_files = true;
   int exit_status = -5;
-  ASSERT_TRUE(run_evaluation(&context, stdout, options, &exit_status).ok());
+  ASSERT_TRUE(run_evaluation(&context, quiet_, options, &exit_status).ok());
   EXPECT_EQ(0, exit_status);
   EXPECT_EQ("0 0 \n1 1 \n", read_file(context.base_name + ".qzf"));
   EXPECT_EQ(2, context.num_cases);
@@ -175,7 +203,7 @@ TEST_F(RunTest, SymbolicAttributesWithManyValuesKeepExactCodes) {
   RunOptions options;
   options.keep_intermediate_files = true;
   int exit_status = -5;
-  const Status status = run_evaluation(&context, stdout, options, &exit_status);
+  const Status status = run_evaluation(&context, quiet_, options, &exit_status);
   ASSERT_TRUE(status.ok()) << status.message();
   EXPECT_EQ("Casenum=3 Dependency=0 Concept=0\n299 0 \n128 1 \n0 0 \n",
             read_file(context.base_name + ".qzf1"));

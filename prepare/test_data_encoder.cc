@@ -124,8 +124,7 @@ Status encode_test_cases(const std::string& base_name,
   const Status closed = out.close();
   if (!status.ok()) return status;
   if (in.failed()) {
-    return Status::Fatal(format("\nCannot read file: %s ...\n",
-                                replace_extension(base_name, "tst").c_str()));
+    return read_failure(replace_extension(base_name, "tst"));
   }
   return closed;
 }

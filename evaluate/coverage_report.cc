@@ -1,0 +1,141 @@
+#include "evaluate/coverage_report.h"
+
+#include "common/output_file.h"
+#include "driver/file_names.h"
+#include "evaluate/class_labels.h"
+#include "evaluate/rule_text.h"
+
+namespace ruleval {
+namespace {
+
+// Rule count and summed lengths (and_pair_num) over every concept.
+struct Totals {
+  long long rules = 0;
+  long long length = 0;
+
+  float average_length() const { return fraction(length, rules); }
+};
+
+// How concept i is named; concepts beyond the classes of the decision
+// attribute are named by their number.
+std::string concept_header(const AttributeTable& table, int i, int last) {
+  const Attribute& decision = table.attributes.back();
+  if (i >= number_of_classes(decision)) return format("concept %d", i);
+  const std::string condition = class_condition(table, decision, i, last);
+  return decision.symbolic() ? condition : "(" + condition + ")";
+}
+
+std::string rule_number_line(const AttributeTable& table, int i, int last,
+                             int rule_count) {
+  const Attribute& decision = table.attributes.back();
+  if (i >= number_of_classes(decision)) {
+    return format("    Rule number for concept %d is %d\n", i, rule_count);
+  }
+  return format("%sRule number for %s is %d\n",
+                decision.symbolic() ? "    " : "",
+                class_condition(table, decision, i, last).c_str(), rule_count);
+}
+
+// The case numbers of list, counted from 1, twenty to a line.
+void write_cases(OutputFile& tcover, const CaseList& list) {
+  for (std::size_t t = 0; t < list.size(); ++t) {
+    if (t % 20 == 0) tcover.put('\n');
+    tcover.write_code(static_cast<std::uint32_t>(list[t]) + 1);
+  }
+}
+
+void write_rule(OutputFile& tcover, const AttributeTable& table,
+                const Rule& rule, std::size_t j) {
+  tcover.print("\n\nRule %zu:\n", j + 1);
+  tcover.write(rule_conditions_text(table, rule));
+  tcover.print("\nRule Quality = %f\n",
+               printable(static_cast<double>(rule.rule_quality)));
+  tcover.print("\nThe positive cases covered by the rule are: (%d cases)",
+               rule.posnum);
+  write_cases(tcover, rule.covered_pos_cases);
+  tcover.print("\nThe negative cases covered by the rule are: (%d cases)",
+               rule.negnum);
+  write_cases(tcover, rule.covered_neg_cases);
+  tcover.put('\n');
+}
+
+void write_concepts(OutputFile& tcover, const AttributeTable& table,
+                    const RuleStore& rules) {
+  const int last = rules.concept_num() - 1;
+  for (int i = 0; i <= last; ++i) {
+    tcover.print("\n\n        Rules for %s\n",
+                 concept_header(table, i, last).c_str());
+    const std::vector<Rule>& concept_rules =
+        rules.concepts[static_cast<std::size_t>(i)];
+    for (std::size_t j = 0; j < concept_rules.size(); ++j)
+      write_rule(tcover, table, concept_rules[j], j);
+  }
+}
+
+Totals write_rule_numbers(OutputFile& tcover, const AttributeTable& table,
+                          const RuleStore& rules) {
+  Totals totals;
+  const int last = rules.concept_num() - 1;
+  tcover.write("\nRule Numbers are:\n");
+  for (int i = 0; i <= last; ++i) {
+    const std::vector<Rule>& concept_rules =
+        rules.concepts[static_cast<std::size_t>(i)];
+    const int count = static_cast<int>(concept_rules.size());
+    totals.rules += count;
+    tcover.write(rule_number_line(table, i, last, count));
+    for (const Rule& rule : concept_rules) totals.length += rule.and_pair_num;
+  }
+  return totals;
+}
+
+void write_totals(OutputFile& tcover, const Totals& totals,
+                  const RunCounters& counters, float accuracy) {
+  tcover.print("\nTotal number of rules is %lld\n", totals.rules);
+  tcover.print("\nAverage Length of the rules = %f\n",
+               printable(static_cast<double>(totals.average_length())));
+  tcover.print("\nPrediction accuracy on the testing data = %f%%\n",
+               percent(accuracy));
+  tcover.print("\nNumber of cases classified by using partial matching = %d\n",
+               counters.partial_match_count);
+  tcover.print(
+      "\nNumber of the partially-matched cases classified correctly = %d\n",
+      counters.partial_match_correct);
+}
+
+void write_summary(OutputFile& sum, const Totals& totals,
+                   const RunCounters& counters, float accuracy) {
+  sum.print("Total number of rules = %lld\n", totals.rules);
+  sum.print("Average length of the rules = %f\n",
+            printable(static_cast<double>(totals.average_length())));
+  sum.print("Prediction accuracy in the testing data = %f%%\n",
+            percent(accuracy));
+  sum.print("Partial_match_count=%d  partial_match_correct=%d\n",
+            counters.partial_match_count, counters.partial_match_correct);
+}
+
+}  // namespace
+
+Status write_coverage_report(const std::string& base_name,
+                             const AttributeTable& table,
+                             const RuleStore& rules,
+                             const RunCounters& counters, float accuracy) {
+  OutputFile tcover;
+  if (!tcover.open(replace_extension(base_name, "tcover"))) {
+    return Status::Fatal(
+        format("\nCannot create result file: %s ...\n", tcover.path().c_str()));
+  }
+  OutputFile sum;
+  if (!sum.open(replace_extension(base_name, "sum"))) {
+    return Status::Fatal(
+        format("\nCannot create sum file: %s ...\n", sum.path().c_str()));
+  }
+  write_concepts(tcover, table, rules);
+  const Totals totals = write_rule_numbers(tcover, table, rules);
+  write_totals(tcover, totals, counters, accuracy);
+  write_summary(sum, totals, counters, accuracy);
+  const Status tcover_closed = tcover.close();
+  const Status sum_closed = sum.close();
+  return tcover_closed.ok() ? sum_closed : tcover_closed;
+}
+
+}  // namespace ruleval

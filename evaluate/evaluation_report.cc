@@ -1,0 +1,154 @@
+#include "evaluate/evaluation_report.h"
+
+#include <cmath>
+
+#include "common/input_file.h"
+#include "common/output_file.h"
+#include "driver/file_names.h"
+#include "evaluate/class_labels.h"
+
+namespace ruleval {
+namespace {
+
+// What the testing loop found, before the figures are derived.
+struct Tally {
+  explicit Tally(int classes) : matrix(classes) {}
+
+  ConfusionMatrix matrix;
+  int num_cases = 0;
+  int correct = 0;
+};
+
+// The text after each raw test line for every class: " -> " and its label.
+std::vector<std::string> result_suffixes(const AttributeTable& table) {
+  const Attribute& decision = table.attributes.back();
+  const int n = number_of_classes(decision);
+  std::vector<std::string> suffixes;
+  for (int k = 0; k < n; ++k) {
+    suffixes.push_back(" -> " + class_label(table, decision, k, n - 1) + "\n");
+  }
+  return suffixes;
+}
+
+Status classify_all(InputFile& test_data, const std::string& test_path,
+                    OutputFile& result, const AttributeTable& table,
+                    const CaseBuffer& cases, RuleMatcher* matcher,
+                    int majority_class, RunCounters* counters, Tally* tally) {
+  const std::vector<std::string> suffixes = result_suffixes(table);
+  for (std::size_t c = 0; c < cases.num_cases(); ++c) {
+    const Classification given =
+        matcher->classify_case(c, majority_class, counters);
+    std::string_view line;
+    if (!test_data.next_line(&line)) {
+      if (test_data.failed()) return read_failure(test_path);
+      return Status::Fatal(
+          format("\nTest data file %s changed during the run ...\n",
+                 test_path.c_str()));
+    }
+    result.write(line);
+    result.write(suffixes[static_cast<std::size_t>(given.class_code)]);
+    const auto actual = static_cast<int>(cases.class_code(c));
+    tally->matrix.add(actual, given.class_code);
+    if (given.class_code == actual) {
+      ++tally->correct;
+      if (given.partial_match()) ++counters->partial_match_correct;
+      if (given.no_match()) ++counters->no_match_correct;
+    }
+  }
+  tally->num_cases = static_cast<int>(cases.num_cases());
+  return Status::Ok();
+}
+
+// Writes the figures of tally to the result file and standard output.
+void write_figures(const Tally& tally, float accuracy,
+                   const RunCounters& counters, const AttributeTable& table,
+                   OutputFile& result, std::FILE* out) {
+  const char* const counts =
+      "\nNumber of testing cases = %d  Number of cases classified correctly "
+      "= %d\n";
+  result.print(counts, tally.num_cases, tally.correct);
+  result.print("\nPredictive Accuracy = %f%%\n", percent(accuracy));
+  std::fprintf(out, counts, tally.num_cases, tally.correct);
+  std::fprintf(out,
+               "\nNumber of partially matched cases=%d  \nNumber of "
+               "partially matched cases classified correctly=%d\n",
+               counters.partial_match_count, counters.partial_match_correct);
+  std::fprintf(out,
+               "\nNumber of no_match cases=%d \nNumber of no_match cases "
+               "classified correctly=%d\n",
+               counters.no_match_count, counters.no_match_correct);
+  const std::string report = confusion_report(table, tally.matrix);
+  result.write(report);
+  std::fputs(report.c_str(), out);
+}
+
+}  // namespace
+
+int ConfusionMatrix::row_sum(int i) const {
+  int sum = 0;
+  for (int j = 0; j < classes_; ++j) sum += cell(i, j);
+  return sum;
+}
+
+int ConfusionMatrix::column_sum(int i) const {
+  int sum = 0;
+  for (int j = 0; j < classes_; ++j) sum += cell(j, i);
+  return sum;
+}
+
+std::string confusion_report(const AttributeTable& table,
+                             const ConfusionMatrix& matrix) {
+  const Attribute& decision = table.attributes.back();
+  const int n = matrix.classes();
+  std::string text = "\nConfusion matrix: \n";
+  std::vector<float> recall(static_cast<std::size_t>(n));
+  std::vector<float> precision(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i) {
+    for (int j = 0; j < n; ++j) text += format(" %7d ", matrix.cell(i, j));
+    const int cases = matrix.row_sum(i);
+    recall[i] = fraction(matrix.cell(i, i), cases);
+    text += format(" %s (%d) ",
+                   class_condition(table, decision, i, n - 1).c_str(), cases);
+    text += format("Recall=%6.2f%%\n", percent(recall[i]));
+  }
+  text += "Precision:\n";
+  for (int i = 0; i < n; ++i) {
+    precision[i] = fraction(matrix.cell(i, i), matrix.column_sum(i));
+    text += format(" %6.2f%% ", percent(precision[i]));
+  }
+  text += "\nGeometric mean of recall and precision:\n";
+  for (int i = 0; i < n; ++i) {
+    const auto mean = static_cast<float>(std::sqrt(
+        static_cast<double>(recall[i]) * static_cast<double>(precision[i])));
+    text += format(" %6.2f%% ", percent(mean));
+  }
+  text += "\n";
+  return text;
+}
+
+Status evaluate_test_cases(const std::string& base_name,
+                           const AttributeTable& table, const CaseBuffer& cases,
+                           RuleMatcher* matcher, int majority_class,
+                           RunCounters* counters, std::FILE* out,
+                           float* accuracy) {
+  const std::string test_path = replace_extension(base_name, "tst");
+  InputFile test_data;
+  if (!test_data.open(test_path)) {
+    return Status::Fatal(
+        format("\n Cannot open test data file: %s...\n", test_path.c_str()));
+  }
+  OutputFile result;
+  if (!result.open(replace_extension(base_name, "result"))) {
+    return Status::Fatal(
+        format("\nCannot create result file: %s ...\n", result.path().c_str()));
+  }
+  Tally tally(number_of_classes(table.attributes.back()));
+  const Status status = classify_all(test_data, test_path, result, table, cases,
+                                     matcher, majority_class, counters, &tally);
+  if (!status.ok()) return status;
+  *accuracy = fraction(tally.correct, tally.num_cases);
+  write_figures(tally, *accuracy, *counters, table, result, out);
+  return result.close();
+}
+
+}  // namespace ruleval

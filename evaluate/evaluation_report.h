@@ -1,0 +1,64 @@
+// The testing loop and its report: every coded case is classified, its raw
+// test line is written to B.result with " -> " and the class given, and the
+// figures (case counts, accuracy, the confusion matrix with recall,
+// precision and their geometric mean) go to B.result and standard output.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "common/attribute_table.h"
+#include "common/case_buffer.h"
+#include "common/run_counters.h"
+#include "common/status.h"
+#include "evaluate/rule_matcher.h"
+
+namespace ruleval {
+
+// Test cases counted by actual class (row) and class given (column).
+class ConfusionMatrix {
+ public:
+  explicit ConfusionMatrix(int classes)
+      : classes_(classes),
+        cells_(static_cast<std::size_t>(classes) *
+               static_cast<std::size_t>(classes)) {}
+
+  int classes() const { return classes_; }
+  void add(int actual, int predicted) { ++cells_[at(actual, predicted)]; }
+  int cell(int actual, int predicted) const {
+    return cells_[at(actual, predicted)];
+  }
+  // The test cases of class i, and the cases given class i.
+  int row_sum(int i) const;
+  int column_sum(int i) const;
+
+ private:
+  std::size_t at(int actual, int predicted) const {
+    return static_cast<std::size_t>(actual) *
+               static_cast<std::size_t>(classes_) +
+           static_cast<std::size_t>(predicted);
+  }
+
+  int classes_;
+  std::vector<int> cells_;
+};
+
+// The report from "Confusion matrix:" to its end, as B.result and standard
+// output both receive it: one line per class with its cells, its label with
+// its case count and its recall, then the precision and the geometric mean
+// of every class. A figure over no cases prints as "nan".
+std::string confusion_report(const AttributeTable& table,
+                             const ConfusionMatrix& matrix);
+
+// Classifies every case of cases with matcher, writes the base name's
+// .result file from its .tst file and prints the testing report on out.
+// Counts the partial and no matches in counters and sets accuracy to the
+// fraction of cases classified correctly.
+Status evaluate_test_cases(const std::string& base_name,
+                           const AttributeTable& table, const CaseBuffer& cases,
+                           RuleMatcher* matcher, int majority_class,
+                           RunCounters* counters, std::FILE* out,
+                           float* accuracy);
+
+}  // namespace ruleval
