@@ -2,6 +2,8 @@
 // run:
 //
 //   input/            files laid in a fresh directory, where ruleval runs
+//   example           optional: the name of a folder of examples/ whose
+//                     files are laid there too
 //   args              its arguments, one a line (no file: no argument)
 //   expected/stdout   standard output, byte for byte
 //   expected/status   exit status
@@ -36,6 +38,7 @@ using testing::write_file;
 
 const fs::path kCases =
     fs::path(RULEVAL_SOURCE_DIR) / "tests" / "e2e" / "cases";
+const fs::path kExamples = fs::path(RULEVAL_SOURCE_DIR) / "examples";
 
 bool updating() {
   const char* flag = std::getenv("RULEVAL_UPDATE_GOLDEN");
@@ -111,7 +114,13 @@ class GoldenTest : public ::testing::TestWithParam<std::string> {
 
   // Lays the inputs in run/ and returns them.
   std::map<std::string, std::string> lay_inputs(const fs::path& run) const {
-    const auto inputs = files_in(case_dir() / "input");
+    auto inputs = files_in(case_dir() / "input");
+    const fs::path example = case_dir() / "example";
+    if (fs::exists(example)) {
+      std::string name = read_file(example);
+      while (!name.empty() && name.back() == '\n') name.pop_back();
+      inputs.merge(files_in(kExamples / name));
+    }
     write_files(run, inputs);
     return inputs;
   }
