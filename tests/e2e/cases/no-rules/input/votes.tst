@@ -1,0 +1,3 @@
+red no
+green yes
+red no

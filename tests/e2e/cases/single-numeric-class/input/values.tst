@@ -1,0 +1,3 @@
+red 5
+green 50
+blue 99.9
