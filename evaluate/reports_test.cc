@@ -1,0 +1,106 @@
+// The report pieces that whole runs cannot reach: bounds of points that are
+// not whole, labels of a single class, OR members on other attributes, and
+// test data that no longer matches the coded cases.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "evaluate/class_labels.h"
+#include "evaluate/evaluation_report.h"
+#include "evaluate/rule_text.h"
+#include "tests/rule_fixtures.h"
+#include "tests/test_util.h"
+
+namespace ruleval {
+namespace {
+
+using testing::case_buffer;
+using testing::make_rule;
+using testing::rules_from;
+using testing::selected_table;
+
+// A decision attribute with the points 0, 10.5, 20.9 and 40.
+AttributeTable table_with_decision(char type, int points) {
+  AttributeTable table = selected_table({{'S', 2}, {type, points}});
+  const float bounds[] = {0, 10.5f, 20.9f, 40};
+  Attribute& decision = table.attributes.back();
+  decision.AttriName = "age";
+  for (int k = 0; k < points; ++k) {
+    table.values[static_cast<std::size_t>(decision.AttriValueP + k)].point =
+        bounds[k];
+  }
+  return table;
+}
+
+TEST(ClassLabelsTest, IntegerBoundsAreTruncatedAndRealOnesWidened) {
+  const AttributeTable integer = table_with_decision('I', 4);
+  const Attribute& age = integer.attributes.back();
+  EXPECT_EQ("(age<=10)", class_label(integer, age, 0, 2));
+  EXPECT_EQ("(10<age<=20)", class_label(integer, age, 1, 2));
+  EXPECT_EQ("(age>20)", class_label(integer, age, 2, 2));
+  const AttributeTable real = table_with_decision('R', 4);
+  EXPECT_EQ("10.500000<age<=20.900000",
+            class_condition(real, real.attributes.back(), 1, 2));
+  // The first form wins for a single class, which is also the last.
+  const AttributeTable single = table_with_decision('R', 2);
+  EXPECT_EQ("(age<=10.500000)",
+            class_label(single, single.attributes.back(), 0, 0));
+}
+
+TEST(ClassLabelsTest, FiguresOverNoCasesAreUnsignedNan) {
+  EXPECT_EQ("   nan", format("%6.2f", percent(fraction(0, 0))));
+  EXPECT_EQ("nan", format("%f", printable(-std::sqrt(fraction(0, 0)))));
+  EXPECT_EQ("77.777779", format("%f", percent(fraction(7, 9))));
+}
+
+TEST(RuleTextTest, OrMembersOnOtherAttributesShowTheirOwnValues) {
+  // a0 has 2 values, a1 has 4: the member's code 3 is no value of a0. The
+  // member also reads as a plain condition of its own attribute.
+  AttributeTable table = selected_table({{'S', 2}, {'S', 4}, {'S', 2}});
+  const Rule rule = make_rule(1, {{0, 1, 0, 2}, {1, 3, 0, 1}}, 1);
+  EXPECT_EQ("(a0=v1 or v3)(a1=v3)", rule_conditions_text(table, rule));
+  // A member code within a0's values names a0's value.
+  const Rule within = make_rule(1, {{0, 0, 0, 2}, {1, 1, 0, 1}}, 1);
+  EXPECT_EQ("(a0=v0 or v1)(a1=v1)", rule_conditions_text(table, within));
+}
+
+class EvaluationTest : public ::testing::Test {
+ protected:
+  // Evaluates two coded cases against the test data text.
+  Status evaluate(const std::string& test_data) {
+    if (!test_data.empty()) testing::write_file(base_ + ".tst", test_data);
+    const AttributeTable table = selected_table({{'S', 2}, {'S', 2}});
+    const CaseBuffer cases = case_buffer({{0, 0}, {1, 1}});
+    const RuleStore rules = rules_from(
+        "Concept_num=2 Total_rulenum=0 Majority_class=1 Rule_qualityno=1\n"
+        "Concept=0 rulenum=0\nConcept=1 rulenum=0\n",
+        table);
+    RuleMatcher matcher(table, rules, cases);
+    RunCounters counters;
+    std::FILE* out = std::tmpfile();
+    float accuracy = 0;
+    const Status status =
+        evaluate_test_cases(base_, table, cases, &matcher, rules.Majority_class,
+                            &counters, out, &accuracy);
+    std::fclose(out);
+    return status;
+  }
+
+  testing::TempDir dir_;
+  std::string base_ = dir_.file("set");
+};
+
+TEST_F(EvaluationTest, TestDataThatNoLongerMatchesStopsTheRun) {
+  EXPECT_EQ("\n Cannot open test data file: " + base_ + ".tst...\n",
+            evaluate("").message());
+  EXPECT_EQ("\nTest data file " + base_ + ".tst changed during the run ...\n",
+            evaluate("v0 v0\n").message());
+  EXPECT_TRUE(evaluate("v0 v0\nv1 v1").ok());
+  EXPECT_EQ("v0 v0 -> v1\nv1 v1 -> v1\n",
+            testing::read_file(base_ + ".result").substr(0, 24));
+}
+
+}  // namespace
+}  // namespace ruleval
