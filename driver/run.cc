@@ -77,7 +77,8 @@ Status run_evaluation(RunContext* context, std::FILE* out,
   return Status::Ok();
 }
 
-int run_command_line(int argc, const char* const* argv, std::FILE* out) {
+// The command line's outcome, everything printed on out.
+static int run_arguments(int argc, const char* const* argv, std::FILE* out) {
   if (argc < 2 || !has_file_name(argv[1])) {
     std::fputs(kUsage, out);
     std::fflush(out);
@@ -106,6 +107,17 @@ int run_command_line(int argc, const char* const* argv, std::FILE* out) {
   } catch (const std::length_error&) {  // a size too large for a container
     return fail(kOutOfMemory, out);
   }
+}
+
+int run_command_line(int argc, const char* const* argv, std::FILE* out) {
+  const int status = run_arguments(argc, argv, out);
+  // A report that could not be printed is a failed run, said where it can
+  // still be read.
+  if (std::fflush(out) != 0 || std::ferror(out) != 0) {
+    std::fputs("\nCannot write file: standard output ...\n", stderr);
+    return 1;
+  }
+  return status;
 }
 
 }  // namespace ruleval

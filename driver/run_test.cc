@@ -119,6 +119,15 @@ TEST_F(RunTest, WriteFailuresStopTheRun) {
   }
 }
 
+TEST_F(RunTest, ReportThatCannotBePrintedFailsTheRun) {
+  const std::string base = lay("unprinted");
+  const char* argv[] = {"ruleval", base.c_str()};
+  std::FILE* full = std::fopen("/dev/full", "w");
+  ASSERT_NE(nullptr, full);
+  EXPECT_EQ(1, run_command_line(2, argv, full));
+  std::fclose(full);
+}
+
 TEST_F(RunTest, OutputsThatCannotBeCreatedStopTheRun) {
   const std::pair<const char*, const char*> outputs[] = {
       {".result", "\nCannot create result file: "},
