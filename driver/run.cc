@@ -39,8 +39,10 @@ int fail(const char* message, std::FILE* out) {
 
 }  // namespace
 
-Status run_evaluation(RunContext* context, std::FILE* out,
-                      const RunOptions& options, int* exit_status) {
+namespace {
+
+// Reads the attribute description and the test data into the case buffer.
+Status prepare_cases(RunContext* context) {
   const std::string& base = context->base_name;
   Status status =
       read_attribute_file(base, &context->table, &context->num_cases);
@@ -50,12 +52,16 @@ Status run_evaluation(RunContext* context, std::FILE* out,
     status = select_attributes(base, context->num_cases, &context->table,
                                &context->record_length);
   }
-  if (status.ok()) {
-    status = load_case_buffer(base, context->table.attributes,
-                              context->num_cases, &context->cases);
-  }
-  if (status.ok())
-    status = read_rule_file(base, context->table, out, &context->rules);
+  if (!status.ok()) return status;
+  return load_case_buffer(base, context->table.attributes, context->num_cases,
+                          &context->cases);
+}
+
+// Reads the rules, finds the cases each covers, classifies every case and
+// writes the reports.
+Status evaluate_rules(RunContext* context, std::FILE* out) {
+  const std::string& base = context->base_name;
+  Status status = read_rule_file(base, context->table, out, &context->rules);
   if (!status.ok()) return status;
   RuleMatcher matcher(context->table, context->rules, context->cases);
   status = cover_all_rules(matcher, &context->rules);
@@ -69,11 +75,20 @@ Status run_evaluation(RunContext* context, std::FILE* out,
   std::fprintf(out, "\nPrediction accuracy on the testing data = %f%%\n",
                percent(accuracy));
   std::fflush(out);
-  status = write_coverage_report(base, context->table, context->rules,
-                                 context->counters, accuracy);
+  return write_coverage_report(base, context->table, context->rules,
+                               context->counters, accuracy);
+}
+
+}  // namespace
+
+Status run_evaluation(RunContext* context, std::FILE* out,
+                      const RunOptions& options, int* exit_status) {
+  Status status = prepare_cases(context);
+  if (status.ok()) status = evaluate_rules(context, out);
   if (!status.ok()) return status;
-  *exit_status =
-      options.keep_intermediate_files ? 0 : delete_intermediate_files(base);
+  *exit_status = options.keep_intermediate_files
+                     ? 0
+                     : delete_intermediate_files(context->base_name);
   return Status::Ok();
 }
 
