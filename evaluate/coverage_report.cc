@@ -13,7 +13,10 @@ struct Totals {
   long long rules = 0;
   long long length = 0;
 
-  float average_length() const { return fraction(length, rules); }
+  // Conditions per rule, in single precision, ready for printing.
+  double average_length() const {
+    return printable(static_cast<double>(fraction(length, rules)));
+  }
 };
 
 // How concept i is named; concepts beyond the classes of the decision
@@ -91,8 +94,7 @@ Totals write_rule_numbers(OutputFile& tcover, const AttributeTable& table,
 void write_totals(OutputFile& tcover, const Totals& totals,
                   const RunCounters& counters, float accuracy) {
   tcover.print("\nTotal number of rules is %lld\n", totals.rules);
-  tcover.print("\nAverage Length of the rules = %f\n",
-               printable(static_cast<double>(totals.average_length())));
+  tcover.print("\nAverage Length of the rules = %f\n", totals.average_length());
   tcover.print("\nPrediction accuracy on the testing data = %f%%\n",
                percent(accuracy));
   tcover.print("\nNumber of cases classified by using partial matching = %d\n",
@@ -105,8 +107,7 @@ void write_totals(OutputFile& tcover, const Totals& totals,
 void write_summary(OutputFile& sum, const Totals& totals,
                    const RunCounters& counters, float accuracy) {
   sum.print("Total number of rules = %lld\n", totals.rules);
-  sum.print("Average length of the rules = %f\n",
-            printable(static_cast<double>(totals.average_length())));
+  sum.print("Average length of the rules = %f\n", totals.average_length());
   sum.print("Prediction accuracy in the testing data = %f%%\n",
             percent(accuracy));
   sum.print("Partial_match_count=%d  partial_match_correct=%d\n",
