@@ -59,16 +59,16 @@ Status prepare_cases(RunContext* context) {
 
 // Reads the rules, finds the cases each covers, classifies every case and
 // writes the reports.
-Status evaluate_rules(RunContext* context, std::FILE* out) {
+Status evaluate_rules(RunContext* context, MatchMethod method, std::FILE* out) {
   const std::string& base = context->base_name;
   Status status = read_rule_file(base, context->table, out, &context->rules);
   if (!status.ok()) return status;
-  RuleMatcher matcher(context->table, context->rules, context->cases);
-  status = cover_all_rules(matcher, &context->rules);
+  std::vector<Classification> given;
+  status = match_rules(context->table, context->cases, method, &context->rules,
+                       &given);
   float accuracy = 0;
   if (status.ok()) {
-    status = evaluate_test_cases(base, context->table, context->cases, &matcher,
-                                 context->rules.Majority_class,
+    status = evaluate_test_cases(base, context->table, context->cases, given,
                                  &context->counters, out, &accuracy);
   }
   if (!status.ok()) return status;
@@ -84,7 +84,7 @@ Status evaluate_rules(RunContext* context, std::FILE* out) {
 Status run_evaluation(RunContext* context, std::FILE* out,
                       const RunOptions& options, int* exit_status) {
   Status status = prepare_cases(context);
-  if (status.ok()) status = evaluate_rules(context, out);
+  if (status.ok()) status = evaluate_rules(context, options.match_method, out);
   if (!status.ok()) return status;
   *exit_status = options.keep_intermediate_files
                      ? 0
@@ -93,7 +93,8 @@ Status run_evaluation(RunContext* context, std::FILE* out,
 }
 
 // The command line's outcome, everything printed on out.
-static int run_arguments(int argc, const char* const* argv, std::FILE* out) {
+static int run_arguments(int argc, const char* const* argv, std::FILE* out,
+                         const RunOptions& options) {
   if (argc < 2 || !has_file_name(argv[1])) {
     std::fputs(kUsage, out);
     std::fflush(out);
@@ -113,8 +114,7 @@ static int run_arguments(int argc, const char* const* argv, std::FILE* out) {
     RunContext context;
     context.base_name = argv[1];
     int exit_status = 0;
-    const Status status =
-        run_evaluation(&context, out, RunOptions(), &exit_status);
+    const Status status = run_evaluation(&context, out, options, &exit_status);
     if (!status.ok()) return fail(status.message().c_str(), out);
     return exit_status;
   } catch (const std::bad_alloc&) {
@@ -124,8 +124,9 @@ static int run_arguments(int argc, const char* const* argv, std::FILE* out) {
   }
 }
 
-int run_command_line(int argc, const char* const* argv, std::FILE* out) {
-  const int status = run_arguments(argc, argv, out);
+int run_command_line(int argc, const char* const* argv, std::FILE* out,
+                     const RunOptions& options) {
+  const int status = run_arguments(argc, argv, out, options);
   // A report that could not be printed is a failed run, said where it can
   // still be read.
   if (std::fflush(out) != 0 || std::ferror(out) != 0) {

@@ -6,12 +6,15 @@
 
 #include "common/run_context.h"
 #include "common/status.h"
+#include "evaluate/rule_matcher.h"
 
 namespace ruleval {
 
 struct RunOptions {
   // Leaves B.fmc1, B.qzf and B.qzf1 on disk after a completed run.
   bool keep_intermediate_files = false;
+  // How rules are matched against the cases; the results are the same.
+  MatchMethod match_method = MatchMethod::kIndexed;
 };
 
 // Runs every stage on the files named by context->base_name, printing the
@@ -24,6 +27,7 @@ Status run_evaluation(RunContext* context, std::FILE* out,
 // The whole program: usage, help and version, or a run on the first
 // argument. Prints everything, failures included, on out and returns the
 // process exit status (1 on every failure).
-int run_command_line(int argc, const char* const* argv, std::FILE* out);
+int run_command_line(int argc, const char* const* argv, std::FILE* out,
+                     const RunOptions& options = RunOptions());
 
 }  // namespace ruleval

@@ -80,8 +80,7 @@ int Classifier::best_concept(const std::vector<float>& scores,
 }
 
 Classification Classifier::classify_case(const CaseBuffer& cases, std::size_t c,
-                                         int majority_class,
-                                         RunCounters* counters) {
+                                         int majority_class) {
   std::fill(DS.begin(), DS.end(), 0.0f);
   std::fill(conceptmatchflag.begin(), conceptmatchflag.end(), 0);
   std::fill(conceptpmflag.begin(), conceptpmflag.end(), 0);
@@ -110,11 +109,9 @@ Classification Classifier::classify_case(const CaseBuffer& cases, std::size_t c,
     result.class_code = best_concept(DS, conceptmatchflag);
     result.decision = Decision::kFullMatch;
   } else if (partial_match) {
-    ++counters->partial_match_count;
     result.class_code = best_concept(PDS, conceptpmflag);
     result.decision = Decision::kPartialMatch;
   } else {
-    ++counters->no_match_count;
     result.class_code = majority_class;
     result.decision = Decision::kNoMatch;
   }

@@ -5,16 +5,16 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "common/attribute_table.h"
 #include "common/case_buffer.h"
-#include "common/run_counters.h"
 #include "rules/rule_store.h"
 
 namespace ruleval {
 
-enum class Decision { kFullMatch, kPartialMatch, kNoMatch };
+enum class Decision : std::uint8_t { kFullMatch, kPartialMatch, kNoMatch };
 
 struct Classification {
   int class_code = 0;
@@ -39,10 +39,9 @@ class Classifier {
   // classifier. REQUIRES: rules checked against table by the rule reader.
   Classifier(const AttributeTable& table, const RuleStore& rules);
 
-  // Classifies case c; adds a partial-match or no-match decision to
-  // counters.
+  // Classifies case c.
   Classification classify_case(const CaseBuffer& cases, std::size_t c,
-                               int majority_class, RunCounters* counters);
+                               int majority_class);
 
  private:
   // Conditions of rule that case c meets, each plain pair and each OR group

@@ -12,7 +12,7 @@
 #include "common/case_buffer.h"
 #include "common/run_counters.h"
 #include "common/status.h"
-#include "evaluate/rule_matcher.h"
+#include "evaluate/classifier.h"
 
 namespace ruleval {
 
@@ -51,13 +51,13 @@ class ConfusionMatrix {
 std::string confusion_report(const AttributeTable& table,
                              const ConfusionMatrix& matrix);
 
-// Classifies every case of cases with matcher, writes the base name's
-// .result file from its .tst file and prints the testing report on out.
-// Counts the partial and no matches in counters and sets accuracy to the
-// fraction of cases classified correctly.
+// Writes the base name's .result file from its .tst file and the class
+// given[c] of every case c, and prints the testing report on out. Counts the
+// partial and no matches in counters and sets accuracy to the fraction of
+// cases classified correctly.
 Status evaluate_test_cases(const std::string& base_name,
                            const AttributeTable& table, const CaseBuffer& cases,
-                           RuleMatcher* matcher, int majority_class,
+                           const std::vector<Classification>& given,
                            RunCounters* counters, std::FILE* out,
                            float* accuracy);
 

@@ -9,6 +9,7 @@
 
 #include "evaluate/class_labels.h"
 #include "evaluate/evaluation_report.h"
+#include "evaluate/rule_matcher.h"
 #include "evaluate/rule_text.h"
 #include "tests/rule_fixtures.h"
 #include "tests/test_util.h"
@@ -77,13 +78,16 @@ class EvaluationTest : public ::testing::Test {
         "Concept_num=2 Total_rulenum=0 Majority_class=1 Rule_qualityno=1\n"
         "Concept=0 rulenum=0\nConcept=1 rulenum=0\n",
         table);
-    RuleMatcher matcher(table, rules, cases);
+    std::vector<Classification> given;
+    RuleStore matched = rules;
+    EXPECT_TRUE(
+        match_rules(table, cases, MatchMethod::kIndexed, &matched, &given)
+            .ok());
     RunCounters counters;
     std::FILE* out = std::tmpfile();
     float accuracy = 0;
-    const Status status =
-        evaluate_test_cases(base_, table, cases, &matcher, rules.Majority_class,
-                            &counters, out, &accuracy);
+    const Status status = evaluate_test_cases(base_, table, cases, given,
+                                              &counters, out, &accuracy);
     std::fclose(out);
     return status;
   }

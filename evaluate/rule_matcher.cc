@@ -1,17 +1,38 @@
 #include "evaluate/rule_matcher.h"
 
-namespace ruleval {
+#include "rules/rule_coverage.h"
 
-Status cover_all_rules(const RuleMatcher& matcher, RuleStore* store) {
+namespace ruleval {
+namespace {
+
+Status match_straightforwardly(const AttributeTable& table,
+                               const CaseBuffer& cases, RuleStore* store,
+                               std::vector<Classification>* given) {
   for (std::size_t i = 0; i < store->concepts.size(); ++i) {
-    std::vector<Rule>& rules = store->concepts[i];
-    for (std::size_t j = 0; j < rules.size(); ++j) {
-      const Status status =
-          store_rule_coverage(matcher.cover_rule(i, j), &rules[j]);
+    for (Rule& rule : store->concepts[i]) {
+      const Status status = store_rule_coverage(
+          compute_rule_coverage(table, cases, static_cast<int>(i), rule),
+          &rule);
       if (!status.ok()) return status;
     }
   }
+  Classifier classifier(table, *store);
+  given->clear();
+  given->reserve(cases.num_cases());
+  for (std::size_t c = 0; c < cases.num_cases(); ++c) {
+    given->push_back(classifier.classify_case(cases, c, store->Majority_class));
+  }
   return Status::Ok();
+}
+
+}  // namespace
+
+Status match_rules(const AttributeTable& table, const CaseBuffer& cases,
+                   MatchMethod method, RuleStore* rules,
+                   std::vector<Classification>* given) {
+  // Only the straightforward method exists yet.
+  static_cast<void>(method);
+  return match_straightforwardly(table, cases, rules, given);
 }
 
 }  // namespace ruleval

@@ -1,53 +1,33 @@
-// The one way the later stages match rules against the coded cases: the
-// rules are prepared once, then any case can be classified and any rule's
-// coverage computed. How the matching is done stays behind this interface.
+// The one way the later stages match rules against the coded cases: every
+// rule's coverage and every case's class, found together before any report
+// is written. Two methods give byte-identical results: the indexed one that
+// runs, and the straightforward one kept to measure and check it against.
 #pragma once
 
-#include <cstddef>
+#include <vector>
 
 #include "common/attribute_table.h"
 #include "common/case_buffer.h"
-#include "common/run_counters.h"
 #include "common/status.h"
 #include "evaluate/classifier.h"
-#include "rules/rule_coverage.h"
 #include "rules/rule_store.h"
 
 namespace ruleval {
 
-class RuleMatcher {
- public:
-  // table, rules and cases must outlive the matcher; the rules must have
-  // been checked against table by the rule reader.
-  RuleMatcher(const AttributeTable& table, const RuleStore& rules,
-              const CaseBuffer& cases)
-      : table_(table),
-        rules_(rules),
-        cases_(cases),
-        classifier_(table, rules) {}
-
-  // The cases that rule `rule` of concept `concept_index` covers.
-  RuleCoverage cover_rule(std::size_t concept_index, std::size_t rule) const {
-    return compute_rule_coverage(table_, cases_,
-                                 static_cast<int>(concept_index),
-                                 rules_.concepts[concept_index][rule]);
-  }
-
-  // Classifies case c; counts partial-match and no-match decisions.
-  Classification classify_case(std::size_t c, int majority_class,
-                               RunCounters* counters) {
-    return classifier_.classify_case(cases_, c, majority_class, counters);
-  }
-
- private:
-  const AttributeTable& table_;
-  const RuleStore& rules_;
-  const CaseBuffer& cases_;
-  Classifier classifier_;
+enum class MatchMethod {
+  // Conditions indexed by attribute and code, one pass over the cases on
+  // every core.
+  kIndexed,
+  // Every condition of every rule tested on every case, once for coverage
+  // and once to classify.
+  kReference,
 };
 
-// Computes and stores the coverage of every rule of store, concept by
-// concept in file order.
-Status cover_all_rules(const RuleMatcher& matcher, RuleStore* store);
+// Stores in rules the coverage of every rule of every concept, and sets
+// given[c] to the classification of case c. The table is the selected one,
+// the rules checked against it by the rule reader.
+Status match_rules(const AttributeTable& table, const CaseBuffer& cases,
+                   MatchMethod method, RuleStore* rules,
+                   std::vector<Classification>* given);
 
 }  // namespace ruleval
