@@ -21,26 +21,24 @@ bool test_condition(const CaseBuffer& cases, std::size_t c,
 }
 
 Classifier::Classifier(const AttributeTable& table, const RuleStore& rules)
-    : rules_(rules),
+    : table_(table),
+      rules_(rules),
       class_count_(
           static_cast<std::size_t>(number_of_classes(table.attributes.back()))),
       DS(class_count_),
       conceptmatchflag(class_count_),
       conceptpmflag(class_count_),
-      PDS(class_count_) {
-  for (std::size_t a = 0; a + 1 < table.attributes.size(); ++a)
-    symbolic_.push_back(table.attributes[a].symbolic() ? 1 : 0);
-}
+      PDS(class_count_) {}
 
-int Classifier::satisfied_conditions(const CaseBuffer& cases, std::size_t c,
-                                     const Rule& rule) const {
+int met_conditions(const AttributeTable& table, const CaseBuffer& cases,
+                   std::size_t c, const Rule& rule) {
   int satisfied = 0;
   const std::size_t n = rule.pairs.size();
   for (std::size_t l = 0; l < n;) {
     const ConditionPair& pair = rule.pairs[l];
     if (pair.orflag == 1) {
       const bool symbolic =
-          symbolic_[static_cast<std::size_t>(pair.attrino)] != 0;
+          table.attributes[static_cast<std::size_t>(pair.attrino)].symbolic();
       if (test_condition(cases, c, pair, symbolic)) ++satisfied;
       ++l;
       continue;
@@ -61,12 +59,12 @@ int Classifier::satisfied_conditions(const CaseBuffer& cases, std::size_t c,
   return satisfied;
 }
 
-int Classifier::best_concept(const std::vector<float>& scores,
-                             const std::vector<char>& candidates) const {
+int choose_concept(const std::vector<float>& scores,
+                   const std::vector<char>& candidates) {
   float best = kStartingBest;
   int chosen = -1;
   int first = -1;
-  for (std::size_t i = 0; i < class_count_; ++i) {
+  for (std::size_t i = 0; i < candidates.size(); ++i) {
     if (!candidates[i]) continue;
     if (first < 0) first = static_cast<int>(i);
     if (approx_compare(scores[i], best, kCompareEpsilon) == 1) {
@@ -89,7 +87,7 @@ Classification Classifier::classify_case(const CaseBuffer& cases, std::size_t c,
   bool partial_match = false;
   for (std::size_t i = 0; i < class_count_; ++i) {
     for (const Rule& rule : rules_.concepts[i]) {
-      const int k = satisfied_conditions(cases, c, rule);
+      const int k = met_conditions(table_, cases, c, rule);
       if (k == rule.and_pair_num) {
         DS[i] += rule.rule_quality;
         conceptmatchflag[i] = 1;
@@ -106,10 +104,10 @@ Classification Classifier::classify_case(const CaseBuffer& cases, std::size_t c,
   }
   Classification result;
   if (full_match) {
-    result.class_code = best_concept(DS, conceptmatchflag);
+    result.class_code = choose_concept(DS, conceptmatchflag);
     result.decision = Decision::kFullMatch;
   } else if (partial_match) {
-    result.class_code = best_concept(PDS, conceptpmflag);
+    result.class_code = choose_concept(PDS, conceptpmflag);
     result.decision = Decision::kPartialMatch;
   } else {
     result.class_code = majority_class;

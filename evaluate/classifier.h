@@ -32,6 +32,18 @@ struct Classification {
 bool test_condition(const CaseBuffer& cases, std::size_t c,
                     const ConditionPair& pair, bool symbolic);
 
+// Conditions of rule that case c meets, each plain pair and each OR group
+// counting one. Any pair whose orflag is not 1 heads a group of that many
+// pairs, each comparing the code at its own attribute with its parino.
+int met_conditions(const AttributeTable& table, const CaseBuffer& cases,
+                   std::size_t c, const Rule& rule);
+
+// Among the concepts whose flag is set, the first whose score exceeds every
+// earlier candidate's beyond the comparison's tolerance; when none beats the
+// starting score, the first candidate. REQUIRES: some flag is set.
+int choose_concept(const std::vector<float>& scores,
+                   const std::vector<char>& candidates);
+
 class Classifier {
  public:
   // Consults concepts 0 to number of classes - 1 of rules; the table is the
@@ -44,17 +56,8 @@ class Classifier {
                                int majority_class);
 
  private:
-  // Conditions of rule that case c meets, each plain pair and each OR group
-  // counting one.
-  int satisfied_conditions(const CaseBuffer& cases, std::size_t c,
-                           const Rule& rule) const;
-  // Among the concepts whose flag is set, the first whose score exceeds
-  // every earlier candidate's beyond the comparison's tolerance.
-  int best_concept(const std::vector<float>& scores,
-                   const std::vector<char>& candidates) const;
-
+  const AttributeTable& table_;
   const RuleStore& rules_;
-  std::vector<char> symbolic_;  // per condition attribute
   std::size_t class_count_;
   // Per-class working arrays, cleared for every case.
   std::vector<float> DS;

@@ -1,5 +1,6 @@
 #include "evaluate/rule_matcher.h"
 
+#include "evaluate/indexed_matcher.h"
 #include "rules/rule_coverage.h"
 
 namespace ruleval {
@@ -30,9 +31,9 @@ Status match_straightforwardly(const AttributeTable& table,
 Status match_rules(const AttributeTable& table, const CaseBuffer& cases,
                    MatchMethod method, RuleStore* rules,
                    std::vector<Classification>* given) {
-  // Only the straightforward method exists yet.
-  static_cast<void>(method);
-  return match_straightforwardly(table, cases, rules, given);
+  if (method == MatchMethod::kReference)
+    return match_straightforwardly(table, cases, rules, given);
+  return match_indexed(table, cases, rules, given);
 }
 
 }  // namespace ruleval

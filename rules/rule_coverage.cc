@@ -44,13 +44,17 @@ int satisfied_before_failure(const AttributeTable& table,
 
 }  // namespace
 
+bool covers_case(const AttributeTable& table, const CaseBuffer& cases,
+                 std::size_t c, const Rule& rule) {
+  return satisfied_before_failure(table, cases, c, rule) == rule.and_pair_num;
+}
+
 RuleCoverage compute_rule_coverage(const AttributeTable& table,
                                    const CaseBuffer& cases, int concept_index,
                                    const Rule& rule) {
   RuleCoverage coverage;
   for (std::size_t c = 0; c < cases.num_cases(); ++c) {
-    if (satisfied_before_failure(table, cases, c, rule) != rule.and_pair_num)
-      continue;
+    if (!covers_case(table, cases, c, rule)) continue;
     CaseList& list =
         cases.class_code(c) == static_cast<std::uint32_t>(concept_index)
             ? coverage.positive

@@ -15,6 +15,11 @@ struct RuleCoverage {
   CaseList negative;  // covered cases of every other class
 };
 
+// Whether case c meets as many conditions of rule as its and_pair_num,
+// counted as compute_rule_coverage counts them.
+bool covers_case(const AttributeTable& table, const CaseBuffer& cases,
+                 std::size_t c, const Rule& rule);
+
 // Runs rule, of concept `concept_index`, over every case of the buffer. The
 // scan of a case ends at its first plain condition that fails. A symbolic pair
 // with direction 0 and an orflag f other than 1 heads an OR group of f

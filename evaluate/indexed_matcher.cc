@@ -1,0 +1,271 @@
+#include "evaluate/indexed_matcher.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+#include <new>
+#include <thread>
+
+#include "evaluate/rule_index.h"
+#include "rules/rule_coverage.h"
+
+namespace ruleval {
+namespace {
+
+constexpr std::size_t kRulesPerWord = sizeof(std::uint64_t);
+// Fewer cases than this per block are not worth a thread.
+constexpr std::size_t kLeastCasesPerBlock = 4096;
+constexpr std::size_t kMostBlocks = 8;
+
+// Whether some byte of x is zero.
+bool has_zero_byte(std::uint64_t x) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+  return ((x - kOnes) & ~x & kHighs) != 0;
+}
+
+// The coverage lists one block found, per rule.
+struct BlockCoverage {
+  std::vector<CaseList> positive;
+  std::vector<CaseList> negative;
+};
+
+// Matches the cases of one block; owns what a case's matching needs.
+class BlockMatcher {
+ public:
+  BlockMatcher(const RuleIndex& index, const AttributeTable& table,
+               const CaseBuffer& cases, int majority_class)
+      : index_(index),
+        table_(table),
+        cases_(cases),
+        majority_class_(majority_class),
+        counts_(index.word_count()),
+        terms_(index.terms()),
+        scores_(index.class_count()),
+        flags_(index.class_count()) {}
+
+  void match(std::size_t begin, std::size_t end, BlockCoverage* coverage,
+             Classification* given);
+
+ private:
+  const unsigned char* count_bytes() const {
+    return reinterpret_cast<const unsigned char*>(counts_.data());
+  }
+  void count_met_conditions(std::size_t c);
+  void match_one_by_one(std::size_t c);
+  void find_full_matches();
+  void record_coverage(std::size_t c, BlockCoverage* coverage) const;
+  Classification classify();
+  Classification classify_by_full_matches();
+  Classification classify_by_partial_scores();
+
+  const RuleIndex& index_;
+  const AttributeTable& table_;
+  const CaseBuffer& cases_;
+  const int majority_class_;
+  // Per rule byte: conditions met by the current case.
+  std::vector<std::uint64_t> counts_;
+  std::vector<float> terms_;
+  // The current case's full matches, ascending, and which rules matched one
+  // by one cover it.
+  std::vector<std::size_t> full_;
+  std::vector<std::size_t> covered_one_by_one_;
+  std::vector<float> scores_;
+  std::vector<char> flags_;
+};
+
+void BlockMatcher::match(std::size_t begin, std::size_t end,
+                         BlockCoverage* coverage, Classification* given) {
+  coverage->positive.resize(index_.rule_count());
+  coverage->negative.resize(index_.rule_count());
+  for (std::size_t c = begin; c < end; ++c) {
+    count_met_conditions(c);
+    match_one_by_one(c);
+    find_full_matches();
+    record_coverage(c, coverage);
+    given[c - begin] = classify();
+  }
+}
+
+// Adds up one row per tabulated attribute. No byte can carry into the next:
+// a rule meets at most 255 conditions.
+void BlockMatcher::count_met_conditions(std::size_t c) {
+  const std::size_t words = counts_.size();
+  const std::vector<TabulatedAttribute>& attributes = index_.attributes();
+  if (attributes.empty()) {
+    std::fill(counts_.begin(), counts_.end(), 0);
+    return;
+  }
+  std::uint64_t* counts = counts_.data();
+  const TabulatedAttribute& first = attributes.front();
+  std::memcpy(counts, first.row(cases_.code(c, first.position), words),
+              words * sizeof(std::uint64_t));
+  for (std::size_t a = 1; a < attributes.size(); ++a) {
+    const std::uint64_t* row =
+        attributes[a].row(cases_.code(c, attributes[a].position), words);
+    for (std::size_t w = 0; w < words; ++w) counts[w] += row[w];
+  }
+}
+
+void BlockMatcher::match_one_by_one(std::size_t c) {
+  covered_one_by_one_.clear();
+  auto* bytes = reinterpret_cast<unsigned char*>(counts_.data());
+  for (const std::size_t r : index_.one_by_one()) {
+    const Rule& rule = index_.rule(r);
+    const int met = met_conditions(table_, cases_, c, rule);
+    const bool full = met == rule.and_pair_num;
+    bytes[r] = full ? 1 : 0;
+    if (!full) terms_[index_.term_at(r)] = partial_score(met, rule);
+    if (covers_case(table_, cases_, c, rule)) covered_one_by_one_.push_back(r);
+  }
+}
+
+void BlockMatcher::find_full_matches() {
+  full_.clear();
+  const std::vector<std::uint64_t>& full_count = index_.full_count();
+  const unsigned char* bytes = count_bytes();
+  const auto* full_bytes =
+      reinterpret_cast<const unsigned char*>(full_count.data());
+  for (std::size_t w = 0; w < counts_.size(); ++w) {
+    if (!has_zero_byte(counts_[w] ^ full_count[w])) continue;
+    for (std::size_t r = w * kRulesPerWord; r < (w + 1) * kRulesPerWord; ++r) {
+      if (bytes[r] == full_bytes[r]) full_.push_back(r);
+    }
+  }
+}
+
+void BlockMatcher::record_coverage(std::size_t c,
+                                   BlockCoverage* coverage) const {
+  const auto class_code = static_cast<int>(cases_.class_code(c));
+  const auto add = [&](std::size_t r) {
+    std::vector<CaseList>& lists = index_.concept_of(r) == class_code
+                                       ? coverage->positive
+                                       : coverage->negative;
+    lists[r].push_back(static_cast<std::int32_t>(c));
+  };
+  for (const std::size_t r : full_) {
+    if (!index_.matched_one_by_one(r)) add(r);
+  }
+  for (const std::size_t r : covered_one_by_one_) add(r);
+}
+
+Classification BlockMatcher::classify() {
+  if (!full_.empty() && full_.front() < index_.class_rule_count())
+    return classify_by_full_matches();
+  if (index_.class_rule_count() > 0) return classify_by_partial_scores();
+  return Classification{majority_class_, Decision::kNoMatch};
+}
+
+// The largest sum of the qualities of the fully met rules, summed in rule
+// order.
+Classification BlockMatcher::classify_by_full_matches() {
+  std::fill(scores_.begin(), scores_.end(), 0.0f);
+  std::fill(flags_.begin(), flags_.end(), 0);
+  for (const std::size_t r : full_) {
+    if (r >= index_.class_rule_count()) break;
+    const auto i = static_cast<std::size_t>(index_.concept_of(r));
+    scores_[i] += index_.rule(r).rule_quality;
+    flags_[i] = 1;
+  }
+  return Classification{choose_concept(scores_, flags_), Decision::kFullMatch};
+}
+
+// No rule of a class is fully met: every one adds its partial score, in
+// rule order, to its concept's.
+Classification BlockMatcher::classify_by_partial_scores() {
+  const unsigned char* bytes = count_bytes();
+  for (std::size_t i = 0; i < index_.class_count(); ++i) {
+    float score = 0;
+    for (std::size_t r = index_.concept_begin(i);
+         r < index_.concept_begin(i + 1); ++r) {
+      score += terms_[index_.term_at(r) + bytes[r]];
+    }
+    scores_[i] = score;
+  }
+  return Classification{choose_concept(scores_, index_.class_has_rules()),
+                        Decision::kPartialMatch};
+}
+
+std::size_t block_count(std::size_t cases, std::size_t threads) {
+  if (threads == 0) {
+    threads = std::max<std::size_t>(1, std::thread::hardware_concurrency());
+    threads = std::min({threads, kMostBlocks,
+                        std::max<std::size_t>(1, cases / kLeastCasesPerBlock)});
+  }
+  return threads;
+}
+
+// Rule r's list of one kind, block after block; the blocks' own lists are
+// freed as they are joined.
+CaseList join_blocks(std::vector<BlockCoverage>& blocks,
+                     std::vector<CaseList> BlockCoverage::*kind,
+                     std::size_t r) {
+  CaseList joined = std::move((blocks[0].*kind)[r]);
+  for (std::size_t b = 1; b < blocks.size(); ++b) {
+    CaseList& part = (blocks[b].*kind)[r];
+    joined.insert(joined.end(), part.begin(), part.end());
+    CaseList().swap(part);
+  }
+  return joined;
+}
+
+// Stores the blocks' lists in the rules, numbered in concept order.
+Status store_coverage(std::vector<BlockCoverage>& blocks, RuleStore* rules) {
+  std::size_t r = 0;
+  for (std::vector<Rule>& concept_rules : rules->concepts) {
+    for (Rule& rule : concept_rules) {
+      try {
+        rule.covered_pos_cases =
+            join_blocks(blocks, &BlockCoverage::positive, r);
+      } catch (const std::bad_alloc&) {
+        return Status::Fatal(
+            "\nNot enough memory for covered_pos_cases ... \n");
+      }
+      try {
+        rule.covered_neg_cases =
+            join_blocks(blocks, &BlockCoverage::negative, r);
+      } catch (const std::bad_alloc&) {
+        return Status::Fatal(
+            "\nNot enough memory for covered_neg_cases ... \n");
+      }
+      rule.posnum = static_cast<int>(rule.covered_pos_cases.size());
+      rule.negnum = static_cast<int>(rule.covered_neg_cases.size());
+      ++r;
+    }
+  }
+  return Status::Ok();
+}
+
+}  // namespace
+
+Status match_indexed(const AttributeTable& table, const CaseBuffer& cases,
+                     RuleStore* rules, std::vector<Classification>* given,
+                     std::size_t threads) {
+  const RuleIndex index(table, *rules);
+  const std::size_t n = cases.num_cases();
+  given->assign(n, Classification{});
+  const std::size_t blocks = block_count(n, threads);
+  std::vector<BlockCoverage> coverage(blocks);
+  std::vector<std::exception_ptr> failures(blocks);
+  const auto run_block = [&](std::size_t b) {
+    try {
+      const std::size_t begin = n * b / blocks;
+      const std::size_t end = n * (b + 1) / blocks;
+      BlockMatcher matcher(index, table, cases, rules->Majority_class);
+      matcher.match(begin, end, &coverage[b], given->data() + begin);
+    } catch (...) {
+      failures[b] = std::current_exception();
+    }
+  };
+  {
+    std::vector<std::jthread> workers;
+    for (std::size_t b = 1; b < blocks; ++b) workers.emplace_back(run_block, b);
+    run_block(0);
+  }
+  for (const std::exception_ptr& failure : failures) {
+    if (failure) std::rethrow_exception(failure);
+  }
+  return store_coverage(coverage, rules);
+}
+
+}  // namespace ruleval

@@ -1,0 +1,219 @@
+// The indexed matcher against the straightforward one on many generated
+// data sets: every classification and every coverage list must agree.
+#include "evaluate/indexed_matcher.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+
+#include "evaluate/rule_matcher.h"
+#include "tests/rule_fixtures.h"
+
+namespace ruleval {
+namespace {
+
+using testing::make_rule;
+
+class DataSetGenerator {
+ public:
+  explicit DataSetGenerator(unsigned seed) : random_(seed) {}
+
+  AttributeTable table() {
+    std::vector<std::pair<char, int>> types;
+    const int conditions = pick(1, 6);
+    for (int a = 0; a < conditions; ++a) {
+      const int kind = pick(0, 9);
+      if (kind == 0) {
+        types.push_back({'S', pick(0, 3) == 0 ? 5000 : 300});  // wide codes
+      } else {
+        types.push_back({"SSSIR"[pick(0, 4)], pick(1, 6)});
+      }
+    }
+    if (pick(0, 3) == 0) {
+      types.push_back({"IR"[pick(0, 1)], pick(2, 5)});
+    } else {
+      types.push_back({'S', pick(1, 4)});
+    }
+    return testing::selected_table(types);
+  }
+
+  RuleStore rules(const AttributeTable& table) {
+    RuleStore store;
+    const int classes = number_of_classes(table.attributes.back());
+    const int concepts = classes + pick(0, 1);
+    for (int i = 0; i < concepts; ++i) {
+      std::vector<Rule> concept_rules(static_cast<std::size_t>(pick(0, 12)));
+      for (Rule& rule : concept_rules) rule = this->rule(table);
+      store.concepts.push_back(std::move(concept_rules));
+    }
+    store.Majority_class = pick(0, classes - 1);
+    return store;
+  }
+
+  CaseBuffer cases(const AttributeTable& table) {
+    const int n = pick(0, 9) == 0 ? 0 : pick(1, 400);
+    std::vector<std::vector<std::uint32_t>> records;
+    for (int c = 0; c < n; ++c) {
+      std::vector<std::uint32_t> record;
+      for (std::size_t a = 0; a + 1 < table.attributes.size(); ++a) {
+        const std::uint32_t codes = code_count(table.attributes[a]);
+        // Mostly the first few codes, so that rules meet cases often.
+        const int top = static_cast<int>(codes) - 1;
+        record.push_back(
+            static_cast<std::uint32_t>(pick(0, std::min(top, pick(1, 4)))));
+      }
+      record.push_back(static_cast<std::uint32_t>(
+          pick(0, number_of_classes(table.attributes.back()) - 1)));
+      records.push_back(record);
+    }
+    if (records.empty()) {
+      CaseBuffer empty;
+      empty.allocate(0, table.attributes.size(), 2);
+      return empty;
+    }
+    return testing::case_buffer(records);
+  }
+
+ private:
+  int pick(int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(random_);
+  }
+
+  ConditionPair pair(const AttributeTable& table, int attrino) {
+    const Attribute& attribute =
+        table.attributes[static_cast<std::size_t>(attrino)];
+    const int top = std::min(attribute.AttriPairNum - 1, pick(1, 5));
+    return ConditionPair{attrino, pick(0, top),
+                         pick(0, 4) == 0 ? pick(0, 2) : 0, 1};
+  }
+
+  // Plain conditions, conventional OR groups, and groups that break the
+  // conventions: numeric or negated heads, members on other attributes.
+  void add_condition(const AttributeTable& table, Rule* rule) {
+    const int conditions = static_cast<int>(table.attributes.size()) - 1;
+    const int attrino = pick(0, conditions - 1);
+    ConditionPair head = pair(table, attrino);
+    const int kind = pick(0, 9);
+    if (kind < 6) {
+      if (kind < 2) head.direction = 1;
+      rule->pairs.push_back(head);
+      return;
+    }
+    const int members = pick(2, 4);
+    const bool conventional =
+        kind < 9 &&
+        table.attributes[static_cast<std::size_t>(attrino)].symbolic();
+    head.orflag = members;
+    if (conventional) head.direction = 0;
+    rule->pairs.push_back(head);
+    for (int m = 1; m < members; ++m) {
+      rule->pairs.push_back(
+          pair(table, conventional ? attrino : pick(0, conditions - 1)));
+    }
+  }
+
+  float quality() {
+    static const float kQualities[] = {0.5f,
+                                       1.0f,
+                                       1.0f,
+                                       1.0000001f,
+                                       2.0f,
+                                       3.25f,
+                                       0.0f,
+                                       -1.0f,
+                                       1e-30f,
+                                       7e5f,
+                                       std::numeric_limits<float>::infinity(),
+                                       std::numeric_limits<float>::quiet_NaN()};
+    const int top = pick(0, 19) == 0 ? 11 : 9;
+    return kQualities[pick(0, top)];
+  }
+
+  Rule rule(const AttributeTable& table) {
+    Rule rule = make_rule(quality(), {});
+    const int conditions = pick(0, 9) == 0 ? 0 : pick(1, 5);
+    for (int k = 0; k < conditions; ++k) add_condition(table, &rule);
+    int counted = 0;
+    for (std::size_t l = 0; l < rule.pairs.size(); ++counted)
+      l += static_cast<std::size_t>(rule.pairs[l].orflag);
+    rule.and_pair_num = counted;
+    if (pick(0, 9) == 0 && !rule.pairs.empty())
+      rule.and_pair_num = pick(1, counted + 1);
+    return rule;
+  }
+
+  std::mt19937 random_;
+};
+
+void expect_same_matching(const AttributeTable& table, const CaseBuffer& cases,
+                          const RuleStore& rules, std::size_t threads) {
+  RuleStore expected_rules = rules;
+  std::vector<Classification> expected;
+  ASSERT_TRUE(match_rules(table, cases, MatchMethod::kReference,
+                          &expected_rules, &expected)
+                  .ok());
+  RuleStore got_rules = rules;
+  std::vector<Classification> got;
+  ASSERT_TRUE(match_indexed(table, cases, &got_rules, &got, threads).ok());
+  ASSERT_EQ(expected.size(), got.size());
+  for (std::size_t c = 0; c < got.size(); ++c) {
+    EXPECT_EQ(expected[c].class_code, got[c].class_code) << "case " << c;
+    EXPECT_EQ(expected[c].decision, got[c].decision) << "case " << c;
+  }
+  for (std::size_t i = 0; i < rules.concepts.size(); ++i) {
+    for (std::size_t j = 0; j < rules.concepts[i].size(); ++j) {
+      const Rule& want = expected_rules.concepts[i][j];
+      const Rule& have = got_rules.concepts[i][j];
+      EXPECT_EQ(want.covered_pos_cases, have.covered_pos_cases)
+          << i << "/" << j;
+      EXPECT_EQ(want.covered_neg_cases, have.covered_neg_cases)
+          << i << "/" << j;
+      EXPECT_EQ(want.posnum, have.posnum);
+      EXPECT_EQ(want.negnum, have.negnum);
+    }
+  }
+}
+
+TEST(IndexedMatcherTest, AgreesWithTheStraightforwardMatcher) {
+  for (unsigned seed = 1; seed <= 400; ++seed) {
+    SCOPED_TRACE(seed);
+    DataSetGenerator generate(seed);
+    const AttributeTable table = generate.table();
+    const RuleStore rules = generate.rules(table);
+    const CaseBuffer cases = generate.cases(table);
+    expect_same_matching(table, cases, rules, 1 + seed % 3);
+    if (HasFailure()) return;
+  }
+}
+
+TEST(IndexedMatcherTest, CountsBeyondOneByteAndManyRules) {
+  // A rule of 300 met negations, one of 256 with one unmet, and enough rules
+  // to fill many words, over cases split among blocks.
+  const AttributeTable table =
+      testing::selected_table({{'S', 3}, {'S', 3}, {'S', 2}});
+  Rule long_rule = make_rule(2.0f, {});
+  for (int k = 0; k < 300; ++k) long_rule.pairs.push_back({k % 2, 2, 1, 1});
+  long_rule.and_pair_num = 300;
+  Rule almost = make_rule(9.0f, {{0, 0, 0, 1}});
+  for (int k = 0; k < 255; ++k) almost.pairs.push_back({1, 2, 1, 1});
+  almost.and_pair_num = 256;
+  RuleStore rules;
+  rules.concepts.resize(2);
+  rules.concepts[0] = {long_rule};
+  rules.concepts[1] = {almost};
+  for (int r = 0; r < 100; ++r) {
+    rules.concepts[r % 2].push_back(make_rule(0.25f * static_cast<float>(r % 7),
+                                              {{r % 2, r % 3, r % 2, 1}}));
+  }
+  std::vector<std::vector<std::uint32_t>> records;
+  for (std::uint32_t c = 0; c < 50; ++c)
+    records.push_back({c % 3, c / 3 % 3, c % 2});
+  const CaseBuffer cases = testing::case_buffer(records);
+  for (std::size_t threads = 1; threads <= 4; ++threads)
+    expect_same_matching(table, cases, rules, threads);
+}
+
+}  // namespace
+}  // namespace ruleval

@@ -1,0 +1,94 @@
+// The rules laid out for matching many cases fast. For every attribute that
+// the conditions name, a table gives, for each code a case can carry, how
+// many conditions of each rule that code meets, one byte per rule. Adding up
+// one row per attribute gives every rule's count of met conditions at once,
+// eight rules to a machine word. Rules the tables cannot serve exactly (OR
+// groups whose members stand on other attributes, counts that disagree with
+// the conditions, attributes with too many codes to tabulate) are matched
+// one by one, as the straightforward method matches them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "common/attribute_table.h"
+#include "rules/rule_store.h"
+
+namespace ruleval {
+
+// One tabulated attribute: rows 0 to codes - 1 for its codes, and a last row
+// for any larger code.
+struct TabulatedAttribute {
+  std::size_t position = 0;  // of its code in a case record
+  std::uint32_t codes = 0;
+  std::vector<std::uint64_t> rows;  // (codes + 1) rows of word_count words
+
+  const std::uint64_t* row(std::uint32_t code, std::size_t word_count) const {
+    const std::size_t r = code < codes ? code : codes;
+    return rows.data() + r * word_count;
+  }
+};
+
+class RuleIndex {
+ public:
+  // Every rule of every concept, numbered in concept order and file order.
+  // The table is the selected one, the rules checked against it.
+  RuleIndex(const AttributeTable& table, const RuleStore& rules);
+
+  std::size_t rule_count() const { return rules_.size(); }
+  // Words of eight rule bytes; bytes past the last rule are padding.
+  std::size_t word_count() const { return full_count_.size(); }
+  const Rule& rule(std::size_t r) const { return *rules_[r]; }
+  int concept_of(std::size_t r) const { return concept_of_[r]; }
+  // Rules of concept i: [concept_begin(i), concept_begin(i + 1)).
+  std::size_t concept_begin(std::size_t i) const { return concept_begin_[i]; }
+  // The classes: the concepts classification consults, whose rules come
+  // first.
+  std::size_t class_count() const { return class_has_rules_.size(); }
+  std::size_t class_rule_count() const { return concept_begin_[class_count()]; }
+  const std::vector<char>& class_has_rules() const { return class_has_rules_; }
+
+  const std::vector<TabulatedAttribute>& attributes() const {
+    return attributes_;
+  }
+  // Rules matched one by one, ascending; the tables hold 0 for them.
+  const std::vector<std::size_t>& one_by_one() const { return one_by_one_; }
+  bool matched_one_by_one(std::size_t r) const { return one_by_one_flag_[r]; }
+
+  // Byte r: the count that makes rule r a full match. A rule matched one by
+  // one is given 1 for a full match and 0 otherwise; padding never matches.
+  const std::vector<std::uint64_t>& full_count() const { return full_count_; }
+  // The partial-match score of rule r with k conditions met is
+  // terms()[term_at(r) + k]; a rule matched one by one has its score put in
+  // its first entry for each case.
+  std::size_t term_at(std::size_t r) const { return term_at_[r]; }
+  const std::vector<float>& terms() const { return terms_; }
+
+ private:
+  void number_rules(const RuleStore& rules, int classes);
+  void choose_tabulated(const AttributeTable& table);
+  bool tabulable(const AttributeTable& table, const Rule& rule) const;
+  void tabulate(const AttributeTable& table, std::size_t r);
+  void set_full_count(std::size_t r, unsigned count);
+
+  std::vector<const Rule*> rules_;
+  std::vector<int> concept_of_;
+  std::vector<std::size_t> concept_begin_;
+  std::vector<char> class_has_rules_;
+  std::vector<TabulatedAttribute> attributes_;
+  // Per attribute position: its entry in attributes_, or -1.
+  std::vector<int> tabulated_at_;
+  std::vector<std::size_t> one_by_one_;
+  std::vector<char> one_by_one_flag_;
+  std::vector<std::uint64_t> full_count_;
+  std::vector<std::size_t> term_at_;
+  std::vector<float> terms_;
+};
+
+// The partial-match score of a rule with k of its conditions met: the share
+// met, times the quality, computed in double and rounded once to single.
+// REQUIRES: rule.and_pair_num > 0.
+float partial_score(int k, const Rule& rule);
+
+}  // namespace ruleval
