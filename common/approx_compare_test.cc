@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
 
 namespace ruleval {
 namespace {
@@ -39,6 +43,43 @@ TEST(ApproxCompare, SinglePrecisionNeighboursAreEqual) {
   EXPECT_EQ(0, approx_compare(next2, base, kCompareEpsilon));
   EXPECT_EQ(
       1, approx_compare(std::nextafter(next2, 2000.0f), base, kCompareEpsilon));
+}
+
+// The comparison's definition, straight from frexp and ldexp.
+int defining_compare(double x1, double x2, double epsilon) {
+  const double larger = std::fabs(x2) < std::fabs(x1) ? x1 : x2;
+  int exponent = 0;
+  std::frexp(larger, &exponent);
+  const double delta = std::ldexp(epsilon, exponent);
+  const double difference = x1 - x2;
+  return difference > delta ? 1 : difference < -delta ? -1 : 0;
+}
+
+TEST(ApproxCompare, AgreesWithItsDefinitionOverEveryMagnitude) {
+  std::mt19937_64 random(7);
+  const double specials[] = {0.0,
+                             -0.0,
+                             std::numeric_limits<double>::denorm_min(),
+                             std::numeric_limits<double>::min(),
+                             std::numeric_limits<double>::max(),
+                             std::numeric_limits<double>::infinity(),
+                             std::numeric_limits<double>::quiet_NaN(),
+                             std::ldexp(1.0, 1023),
+                             std::ldexp(1.0, -1022)};
+  for (int k = 0; k < 200000; ++k) {
+    const auto any = [&] {
+      return random() % 8 == 0 ? specials[random() % std::size(specials)]
+                               : std::bit_cast<double>(random());
+    };
+    const double x1 = any();
+    // Near neighbours too, where the tolerance decides.
+    const double x2 = random() % 2 ? any() : x1 + x1 * 1e-7 * (k % 5 - 2);
+    for (const double epsilon : {kCompareEpsilon, 1e-300, 0.5}) {
+      ASSERT_EQ(defining_compare(x1, x2, epsilon),
+                approx_compare(x1, x2, epsilon))
+          << x1 << " vs " << x2 << " epsilon " << epsilon;
+    }
+  }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <random>
 #include <string>
 
 namespace ruleval {
@@ -50,6 +51,29 @@ TEST(ParseLeadingDouble, ReadsTheLongestPrefixLikeStrtod) {
     }
   }
   EXPECT_TRUE(std::isnan(parse_leading_double("nan")));
+}
+
+TEST(ParseLeadingDouble, ShortDecimalsReadExactlyAsStrtodReadsThem) {
+  std::mt19937 random(11);
+  const auto digits = [&](int most) {
+    std::string text;
+    const int n = static_cast<int>(random() % static_cast<unsigned>(most + 1));
+    for (int k = 0; k < n; ++k) text += static_cast<char>('0' + random() % 10);
+    return text;
+  };
+  for (int k = 0; k < 100000; ++k) {
+    std::string token = random() % 4 == 0 ? "-" : "";
+    token += digits(k % 3 == 0 ? 20 : 9);
+    if (random() % 3 != 0) token += "." + digits(k % 5 == 0 ? 24 : 6);
+    const double expected = std::strtod(token.c_str(), nullptr);
+    const double actual = parse_leading_double(token);
+    ASSERT_EQ(expected, actual) << token;
+    ASSERT_EQ(std::signbit(expected), std::signbit(actual)) << token;
+  }
+  // 2^53 and 2^53 + 1 with a point: the first is exact, the second rounds.
+  EXPECT_EQ(9007199254740992.0, parse_leading_double("9007199254740993.0"));
+  EXPECT_EQ(std::strtod("900719925474099.3", nullptr),
+            parse_leading_double("900719925474099.3"));
 }
 
 TEST(ParseLeadingDouble, StopsAtTheEndOfTheView) {

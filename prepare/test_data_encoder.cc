@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <limits>
-#include <unordered_map>
 #include <vector>
 
 #include "common/approx_compare.h"
@@ -19,6 +18,56 @@ bool is_token_char(char c) {
   return code >= 33 && code <= 126 && c != ',';
 }
 
+// The codes of a symbolic attribute's values by their text: an open
+// addressing table of twice as many slots as values, at least.
+class ValueIndex {
+ public:
+  void add(std::string_view text, std::uint32_t code) {
+    entries_.push_back({text, code});
+  }
+  // Builds the table; among equal texts the first added wins.
+  void build() {
+    std::size_t size = 4;
+    while (size < 2 * entries_.size()) size *= 2;
+    slots_.assign(size, kEmpty);
+    for (std::uint32_t e = 0; e < entries_.size(); ++e) {
+      std::size_t s = slot_of(entries_[e].text);
+      while (slots_[s] != kEmpty &&
+             entries_[slots_[s]].text != entries_[e].text)
+        s = (s + 1) & (slots_.size() - 1);
+      if (slots_[s] == kEmpty) slots_[s] = e;
+    }
+  }
+  bool find(std::string_view text, std::uint32_t* code) const {
+    for (std::size_t s = slot_of(text);; s = (s + 1) & (slots_.size() - 1)) {
+      const std::uint32_t e = slots_[s];
+      if (e == kEmpty) return false;
+      if (entries_[e].text == text) {
+        *code = entries_[e].code;
+        return true;
+      }
+    }
+  }
+
+ private:
+  struct Entry {
+    std::string_view text;
+    std::uint32_t code;
+  };
+  static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
+
+  std::size_t slot_of(std::string_view text) const {
+    std::uint64_t hash = 0xcbf29ce484222325ULL;  // FNV-1a
+    for (const char c : text) {
+      hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
+    }
+    return static_cast<std::size_t>(hash ^ (hash >> 32)) & (slots_.size() - 1);
+  }
+
+  std::vector<Entry> entries_;
+  std::vector<std::uint32_t> slots_;
+};
+
 // Turns the tokens of one attribute into codes: symbolic values through an
 // index built once (the first of equal values wins), numeric values into the
 // interval between boundary points that they fall in.
@@ -29,20 +78,18 @@ class AttributeCoder {
     for (int k = 0; k < attribute.AttriPairNum; ++k) {
       const ValueEntry& entry = table.value(attribute, k);
       if (symbolic_) {
-        codes_.emplace(entry.text, static_cast<std::uint32_t>(k));
+        codes_.add(entry.text, static_cast<std::uint32_t>(k));
       } else {
         points_.push_back(entry.point);
       }
     }
+    codes_.build();
   }
 
   // False when a symbolic token is not among the attribute's values.
   bool encode(std::string_view token, std::uint32_t* code) const {
     if (symbolic_) {
-      const auto found = codes_.find(token);
-      if (found == codes_.end()) return false;
-      *code = found->second;
-      return true;
+      return codes_.find(token, code);
     }
     *code = interval_code(to_single(parse_leading_double(token)));
     return true;
@@ -61,7 +108,7 @@ class AttributeCoder {
   }
 
   bool symbolic_;
-  std::unordered_map<std::string_view, std::uint32_t> codes_;
+  ValueIndex codes_;
   std::vector<float> points_;
 };
 
