@@ -2,12 +2,33 @@
 
 namespace ruleval {
 
+namespace {
+
+std::size_t bytes_per_code(std::uint64_t code_limit) {
+  return code_limit <= 0x100 ? 1 : code_limit <= 0x10000 ? 2 : 4;
+}
+
+}  // namespace
+
 void CaseBuffer::allocate(std::size_t num_cases, std::size_t record_length,
                           std::uint64_t code_limit) {
-  code_bytes_ = code_limit <= 0x100 ? 1 : code_limit <= 0x10000 ? 2 : 4;
+  code_bytes_ = bytes_per_code(code_limit);
   num_cases_ = num_cases;
   record_length_ = record_length;
   bytes_.assign(num_cases * record_length * code_bytes_, 0);
+}
+
+void CaseBuffer::start(std::size_t record_length, std::uint64_t code_limit,
+                       std::size_t expected_cases) {
+  allocate(0, record_length, code_limit);
+  bytes_.reserve(expected_cases * record_length * code_bytes_);
+}
+
+void CaseBuffer::add_case(const std::uint32_t* codes) {
+  bytes_.resize(bytes_.size() + record_length_ * code_bytes_);
+  for (std::size_t j = 0; j < record_length_; ++j)
+    set_code(num_cases_, j, codes[j]);
+  ++num_cases_;
 }
 
 void CaseBuffer::set_code(std::size_t case_number, std::size_t position,

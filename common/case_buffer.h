@@ -19,6 +19,15 @@ class CaseBuffer {
   void allocate(std::size_t num_cases, std::size_t record_length,
                 std::uint64_t code_limit);
 
+  // Starts an empty buffer for records of record_length codes below
+  // code_limit, reserving address space for expected_cases records; memory
+  // is taken up only as cases are added.
+  void start(std::size_t record_length, std::uint64_t code_limit,
+             std::size_t expected_cases);
+  // Appends a case of record_length codes, each below the code limit.
+  // Throws std::bad_alloc when the memory cannot be had.
+  void add_case(const std::uint32_t* codes);
+
   std::size_t num_cases() const { return num_cases_; }
   std::size_t record_length() const { return record_length_; }
   // Bytes per stored code: 1, 2 or 4.

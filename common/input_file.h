@@ -42,6 +42,15 @@ class InputFile {
   }
   // True when reading stopped on an error rather than at the end of the file.
   bool failed() const { return failed_; }
+  // At least n unread bytes in buffered(), unless the file ends first.
+  void look_ahead(std::size_t n) {
+    if (end_ - pos_ < n) fill();
+  }
+  // The unread bytes in the buffer, and their consumption.
+  std::string_view buffered() const {
+    return std::string_view(buffer_.data() + pos_, end_ - pos_);
+  }
+  void consume(std::size_t n) { pos_ += n; }
 
  private:
   // Moves unread bytes to the front and reads more after them; false when

@@ -46,15 +46,17 @@ Status prepare_cases(RunContext* context) {
   const std::string& base = context->base_name;
   Status status =
       read_attribute_file(base, &context->table, &context->num_cases);
-  if (status.ok())
-    status = encode_test_cases(base, context->table, &context->num_cases);
   if (status.ok()) {
-    status = select_attributes(base, context->num_cases, &context->table,
-                               &context->record_length);
+    status = encode_test_cases(base, context->table,
+                               selected_rows(context->table.attributes),
+                               &context->cases, &context->num_cases);
+  }
+  if (status.ok()) {
+    status = select_attributes(base, context->num_cases, context->cases,
+                               &context->table, &context->record_length);
   }
   if (!status.ok()) return status;
-  return load_case_buffer(base, context->table.attributes, context->num_cases,
-                          &context->cases);
+  return check_class_codes(context->table.attributes, context->cases);
 }
 
 // Reads the rules, finds the cases each covers, classifies every case and

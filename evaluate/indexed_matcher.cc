@@ -65,6 +65,8 @@ class BlockMatcher {
   const int majority_class_;
   // Per rule byte: conditions met by the current case.
   std::vector<std::uint64_t> counts_;
+  // The current case's row of every tabulated attribute.
+  std::vector<const std::uint64_t*> rows_;
   std::vector<float> terms_;
   // The current case's full matches, ascending, and which rules matched one
   // by one cover it.
@@ -87,23 +89,21 @@ void BlockMatcher::match(std::size_t begin, std::size_t end,
   }
 }
 
-// Adds up one row per tabulated attribute. No byte can carry into the next:
-// a rule meets at most 255 conditions.
+// Adds up one row per tabulated attribute, a few words at a time. No byte
+// can carry into the next: a rule meets at most 255 conditions.
 void BlockMatcher::count_met_conditions(std::size_t c) {
   const std::size_t words = counts_.size();
   const std::vector<TabulatedAttribute>& attributes = index_.attributes();
-  if (attributes.empty()) {
-    std::fill(counts_.begin(), counts_.end(), 0);
-    return;
-  }
+  rows_.clear();
+  for (const TabulatedAttribute& attribute : attributes)
+    rows_.push_back(attribute.row(cases_.code(c, attribute.position), words));
   std::uint64_t* counts = counts_.data();
-  const TabulatedAttribute& first = attributes.front();
-  std::memcpy(counts, first.row(cases_.code(c, first.position), words),
-              words * sizeof(std::uint64_t));
-  for (std::size_t a = 1; a < attributes.size(); ++a) {
-    const std::uint64_t* row =
-        attributes[a].row(cases_.code(c, attributes[a].position), words);
-    for (std::size_t w = 0; w < words; ++w) counts[w] += row[w];
+  for (std::size_t w = 0; w < words; w += kWordsPerStep) {
+    std::uint64_t sum[kWordsPerStep] = {};
+    for (const std::uint64_t* row : rows_) {
+      for (std::size_t k = 0; k < kWordsPerStep; ++k) sum[k] += row[w + k];
+    }
+    for (std::size_t k = 0; k < kWordsPerStep; ++k) counts[w + k] = sum[k];
   }
 }
 

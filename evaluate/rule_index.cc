@@ -62,7 +62,8 @@ void RuleIndex::number_rules(const RuleStore& rules, int classes) {
   for (int i = 0; i < classes; ++i)
     class_has_rules_.push_back(
         rules.concepts[static_cast<std::size_t>(i)].empty() ? 0 : 1);
-  const std::size_t words = (rules_.size() + kRulesPerWord - 1) / kRulesPerWord;
+  std::size_t words = (rules_.size() + kRulesPerWord - 1) / kRulesPerWord;
+  words = (words + kWordsPerStep - 1) / kWordsPerStep * kWordsPerStep;
   full_count_.assign(words, 0);
   // Counts of padding stay 0: a full count of 1 never matches.
   unsigned char* bytes = bytes_of(full_count_);

@@ -17,6 +17,10 @@
 
 namespace ruleval {
 
+// The matcher adds rows this many words at a time; the word count is a
+// multiple of it.
+inline constexpr std::size_t kWordsPerStep = 4;
+
 // One tabulated attribute: rows 0 to codes - 1 for its codes, and a last row
 // for any larger code.
 struct TabulatedAttribute {
@@ -37,7 +41,8 @@ class RuleIndex {
   RuleIndex(const AttributeTable& table, const RuleStore& rules);
 
   std::size_t rule_count() const { return rules_.size(); }
-  // Words of eight rule bytes; bytes past the last rule are padding.
+  // Words of eight rule bytes, a multiple of kWordsPerStep; bytes past the
+  // last rule are padding.
   std::size_t word_count() const { return full_count_.size(); }
   const Rule& rule(std::size_t r) const { return *rules_[r]; }
   int concept_of(std::size_t r) const { return concept_of_[r]; }

@@ -123,8 +123,17 @@ void rearrange_attribute_table(std::vector<Attribute>* attributes,
   *attributes = std::move(selected);
 }
 
+std::vector<int> selected_rows(std::vector<Attribute> attributes) {
+  std::vector<OrderedEntry> list;
+  std::vector<int> rows;
+  if (order_attributes(&attributes, &list) < 0) return rows;
+  for (const OrderedEntry& entry : list) rows.push_back(entry.index);
+  return rows;
+}
+
 Status select_attributes(const std::string& base_name, int num_cases,
-                         AttributeTable* table, int* record_length) {
+                         const CaseBuffer& cases, AttributeTable* table,
+                         int* record_length) {
   std::vector<OrderedEntry> list;
   if (order_attributes(&table->attributes, &list) < 0) {
     return Status::Fatal("\n No condition attributes in the table");
@@ -139,8 +148,7 @@ Status select_attributes(const std::string& base_name, int num_cases,
   Status status =
       write_selected_description(base_name, *table, list, num_cases);
   if (!status.ok()) return status;
-  status =
-      write_ordered_cases(base_name, table->attributes.size(), num_cases, list);
+  status = write_ordered_cases(base_name, cases);
   if (!status.ok()) return status;
   rearrange_attribute_table(&table->attributes, list);
   *record_length = static_cast<int>(list.size());

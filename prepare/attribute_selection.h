@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "common/attribute_table.h"
+#include "common/case_buffer.h"
 #include "common/status.h"
 
 namespace ruleval {
@@ -33,13 +34,19 @@ struct OrderedEntry {
   int index = 0;
 };
 
+// The rows, in description order, of the attributes the selection keeps,
+// in selected order: what order_attributes lists, or none when it fails.
+std::vector<int> selected_rows(std::vector<Attribute> attributes);
+
 // Runs the whole stage on table (in description order on entry, in selected
 // order on return) and sets record_length to the number of selected
-// attributes. Fails with "No condition attributes in the table" when none
-// remain, when the decision attribute has no classes (no values, or fewer
-// than two boundary points), or when B.fmc1 or B.qzf1 cannot be written.
+// attributes; cases holds the coded cases in selected order. Fails with "No
+// condition attributes in the table" when none remain, when the decision
+// attribute has no classes (no values, or fewer than two boundary points),
+// or when B.fmc1 or B.qzf1 cannot be written.
 Status select_attributes(const std::string& base_name, int num_cases,
-                         AttributeTable* table, int* record_length);
+                         const CaseBuffer& cases, AttributeTable* table,
+                         int* record_length);
 
 // Settles the flags (the last 'D' wins; without one, the last attribute not
 // flagged 'X' becomes the decision attribute) and fills list with the

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "prepare/attribute_file.h"
+#include "tests/rule_fixtures.h"
 #include "tests/test_util.h"
 
 namespace ruleval {
@@ -93,10 +94,11 @@ TEST(SelectAttributes, WritesTheSelectedDescription) {
                   "0.5 1e3\n",
                   "s.fmc", &table, &ignored)
                   .ok());
-  testing::write_file(dir.file("s.qzf"), "1 0 2 1 \n0 0 0 0 \n");
+  EXPECT_EQ(std::vector<int>({2, 0, 3}), selected_rows(table.attributes));
+  const CaseBuffer cases = testing::case_buffer({{2, 1, 1}, {0, 0, 0}});
   int record_length = 0;
   const Status status =
-      select_attributes(dir.file("s"), 2, &table, &record_length);
+      select_attributes(dir.file("s"), 2, cases, &table, &record_length);
   ASSERT_TRUE(status.ok()) << status.message();
   EXPECT_EQ(3, record_length);
   EXPECT_EQ(
@@ -129,7 +131,8 @@ TEST(SelectAttributes, DecisionAttributeWithoutClassesEndsTheRun) {
   int record_length = 0;
   EXPECT_EQ(
       "\nDecision attribute b has no classes\n",
-      select_attributes(dir.file("s"), 0, &table, &record_length).message());
+      select_attributes(dir.file("s"), 0, CaseBuffer(), &table, &record_length)
+          .message());
 }
 
 TEST(SelectAttributes, NoConditionAttributeEndsTheRun) {
@@ -139,7 +142,8 @@ TEST(SelectAttributes, NoConditionAttributeEndsTheRun) {
   int record_length = 0;
   EXPECT_EQ(
       "\n No condition attributes in the table",
-      select_attributes(dir.file("s"), 0, &table, &record_length).message());
+      select_attributes(dir.file("s"), 0, CaseBuffer(), &table, &record_length)
+          .message());
   EXPECT_FALSE(std::filesystem::exists(dir.file("s.fmc1")));
 }
 

@@ -1,12 +1,13 @@
-// The coded cases in selected order: the file B.qzf1 and the case buffer.
+// The coded cases in selected order: the case buffer, and the file B.qzf1
+// that shows it for inspection.
 //
 //   Casenum=14 Dependency=0 Concept=0
 //   0 1 1 0 1
 //   ...
 //
 // One line per case, one code per selected attribute written as "%d ", the
-// class code last. Readers take the codes as one stream of integers, so
-// line ends carry no meaning.
+// class code last. The run keeps the cases in memory and never reads the
+// file back.
 #pragma once
 
 #include <cstddef>
@@ -16,22 +17,17 @@
 #include "common/attribute_table.h"
 #include "common/case_buffer.h"
 #include "common/status.h"
-#include "prepare/attribute_selection.h"
 
 namespace ruleval {
 
-// Rewrites every case of B.qzf (attribute_count codes per case, description
-// order) into B.qzf1, keeping the attributes of list in list order.
+// Writes every case of cases, in selected order, to B.qzf1.
 Status write_ordered_cases(const std::string& base_name,
-                           std::size_t attribute_count, int num_cases,
-                           const std::vector<OrderedEntry>& list);
+                           const CaseBuffer& cases);
 
-// Loads B.qzf1 into cases. attributes is the table in selected order, the
-// decision attribute last; every code must lie within its attribute's codes.
-// A numeric class value above the decision attribute's last boundary point
-// (the code one past the last class) is refused, naming the case.
-Status load_case_buffer(const std::string& base_name,
-                        const std::vector<Attribute>& attributes, int num_cases,
-                        CaseBuffer* cases);
+// Refuses a numeric class value above the decision attribute's last boundary
+// point (the code one past the last class), naming the case. attributes is
+// the table in selected order, the decision attribute last.
+Status check_class_codes(const std::vector<Attribute>& attributes,
+                         const CaseBuffer& cases);
 
 }  // namespace ruleval

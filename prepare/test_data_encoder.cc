@@ -1,7 +1,10 @@
 #include "prepare/test_data_encoder.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <limits>
+#include <new>
 #include <vector>
 
 #include "common/approx_compare.h"
@@ -112,17 +115,37 @@ class AttributeCoder {
   std::vector<float> points_;
 };
 
+// Where the cases go besides B.qzf: the codes of the kept attributes, in
+// their order, into the case buffer.
+struct CaseSink {
+  const std::vector<int>& kept;
+  CaseBuffer* cases;
+  std::vector<std::uint32_t> row;  // the line's codes in description order
+  std::vector<std::uint32_t> selected;
+
+  Status add() {
+    for (std::size_t j = 0; j < kept.size(); ++j)
+      selected[j] = row[static_cast<std::size_t>(kept[j])];
+    try {
+      cases->add_case(selected.data());
+    } catch (const std::bad_alloc&) {
+      return Status::Fatal("\nNot enough memory for casebuffer...");
+    }
+    return Status::Ok();
+  }
+};
+
 Status encode_lines(InputFile& in, const std::vector<AttributeCoder>& coders,
-                    OutputFile& out, int* num_cases) {
+                    OutputFile& out, CaseSink* sink, int* num_cases) {
   *num_cases = 0;
   std::string_view line;
   while (in.next_line(&line)) {
     std::size_t pos = 0;
-    for (const AttributeCoder& coder : coders) {
+    for (std::size_t a = 0; a < coders.size(); ++a) {
       std::string_view token;
       if (!read_token(line, &pos, &token)) return Status::Ok();
-      std::uint32_t code = 0;
-      if (!coder.encode(token, &code)) {
+      std::uint32_t& code = sink->row[a];
+      if (!coders[a].encode(token, &code)) {
         return Status::Fatal(
             format("\n String  of case %d is over the limition"
                    "\nFailed to create .qzf file...\n",
@@ -133,10 +156,34 @@ Status encode_lines(InputFile& in, const std::vector<AttributeCoder>& coders,
     if (*num_cases == std::numeric_limits<int>::max()) {
       return Status::Fatal("\nToo many test cases...\n");
     }
+    const Status added = sink->add();
+    if (!added.ok()) return added;
     ++*num_cases;
     out.put('\n');
   }
   return Status::Ok();
+}
+
+// The most cases a file of this size can hold: every value takes a
+// character and a separator.
+std::size_t most_cases(const std::string& path, std::size_t attributes) {
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (error || attributes == 0) return 0;
+  return static_cast<std::size_t>(size / (2 * attributes) + 1);
+}
+
+// Starts the case buffer for the kept attributes, its codes as wide as the
+// largest code one of them can have.
+void start_case_buffer(const AttributeTable& table,
+                       const std::vector<int>& kept, std::size_t expected_cases,
+                       CaseBuffer* cases) {
+  std::uint64_t code_limit = 1;
+  for (const int a : kept) {
+    code_limit = std::max<std::uint64_t>(
+        code_limit, code_count(table.attributes[static_cast<std::size_t>(a)]));
+  }
+  cases->start(kept.size(), code_limit, expected_cases);
 }
 
 }  // namespace
@@ -154,11 +201,14 @@ bool read_token(std::string_view line, std::size_t* pos,
 }
 
 Status encode_test_cases(const std::string& base_name,
-                         const AttributeTable& table, int* num_cases) {
+                         const AttributeTable& table,
+                         const std::vector<int>& kept, CaseBuffer* cases,
+                         int* num_cases) {
   const Status open_failure =
       Status::Fatal("\nFailed to create .qzf file...\n");
+  const std::string test_path = replace_extension(base_name, "tst");
   InputFile in;
-  if (!in.open(replace_extension(base_name, "tst"))) return open_failure;
+  if (!in.open(test_path)) return open_failure;
   OutputFile out;
   if (!out.open(replace_extension(base_name, "qzf"))) return open_failure;
 
@@ -167,12 +217,14 @@ Status encode_test_cases(const std::string& base_name,
   for (const Attribute& attribute : table.attributes) {
     coders.emplace_back(attribute, table);
   }
-  const Status status = encode_lines(in, coders, out, num_cases);
+  start_case_buffer(table, kept, most_cases(test_path, table.attributes.size()),
+                    cases);
+  CaseSink sink{kept, cases, std::vector<std::uint32_t>(coders.size()),
+                std::vector<std::uint32_t>(kept.size())};
+  const Status status = encode_lines(in, coders, out, &sink, num_cases);
   const Status closed = out.close();
   if (!status.ok()) return status;
-  if (in.failed()) {
-    return read_failure(replace_extension(base_name, "tst"));
-  }
+  if (in.failed()) return read_failure(test_path);
   return closed;
 }
 

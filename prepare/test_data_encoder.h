@@ -13,8 +13,10 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/attribute_table.h"
+#include "common/case_buffer.h"
 #include "common/status.h"
 
 namespace ruleval {
@@ -25,10 +27,13 @@ bool read_token(std::string_view line, std::size_t* pos,
                 std::string_view* token);
 
 // Encodes the base name's .tst file into its .qzf file with the attributes
-// of table in description order, and sets num_cases to the number of cases
-// encoded. Fails with the encoder's messages when a file cannot be opened or
-// a symbolic value is not among its attribute's values.
+// of table in description order, keeps the codes of the attributes at the
+// rows `kept` (in that order) of every case in cases, and sets num_cases to
+// the number of cases encoded. Fails with the encoder's messages when a file
+// cannot be opened or a symbolic value is not among its attribute's values.
 Status encode_test_cases(const std::string& base_name,
-                         const AttributeTable& table, int* num_cases);
+                         const AttributeTable& table,
+                         const std::vector<int>& kept, CaseBuffer* cases,
+                         int* num_cases);
 
 }  // namespace ruleval

@@ -60,16 +60,19 @@ class EncoderTest : public ::testing::Test {
     ASSERT_TRUE(status.ok()) << status.message();
   }
 
-  // Encodes test data; returns the qzf file, or the failure message.
+  // Encodes test data, keeping size and colour in the case buffer; returns
+  // the qzf file, or the failure message.
   std::string encode(const std::string& tst, int* num_cases) {
     write_file(dir_.file("t.tst"), tst);
-    const Status status = encode_test_cases(dir_.file("t"), table_, num_cases);
+    const Status status =
+        encode_test_cases(dir_.file("t"), table_, {2, 0}, &cases_, num_cases);
     if (!status.ok()) return status.message();
     return read_file(dir_.file("t.qzf"));
   }
 
   TempDir dir_;
   AttributeTable table_;
+  CaseBuffer cases_;
 };
 
 TEST_F(EncoderTest, CodesValuesAndIntervals) {
@@ -77,6 +80,13 @@ TEST_F(EncoderTest, CodesValuesAndIntervals) {
   EXPECT_EQ("1 0 1 \n0 1 3 \n",
             encode("green, yes, 12.5\nred,no,31\n", &cases));
   EXPECT_EQ(2, cases);
+  // The kept attributes, in the order asked for.
+  ASSERT_EQ(2u, cases_.num_cases());
+  ASSERT_EQ(2u, cases_.record_length());
+  EXPECT_EQ(1u, cases_.code(0, 0));
+  EXPECT_EQ(1u, cases_.code(0, 1));
+  EXPECT_EQ(3u, cases_.code(1, 0));
+  EXPECT_EQ(0u, cases_.code(1, 1));
 }
 
 TEST_F(EncoderTest, IntervalCodesFollowTheToleranceOfEachPoint) {
@@ -101,6 +111,7 @@ TEST_F(EncoderTest, StopsAtTheFirstShortLine) {
   // The codes of the short line stay at the end without a line feed.
   EXPECT_EQ("0 0 0 \n1 1 ", encode("red yes 1\ngreen no\nred yes 1\n", &cases));
   EXPECT_EQ(1, cases);
+  EXPECT_EQ(1u, cases_.num_cases());
   EXPECT_EQ("0 0 0 \n", encode("red yes 1\n\nred yes 1\n", &cases));
   EXPECT_EQ(1, cases);
   EXPECT_EQ("0 0 0 \n1 ", encode("red yes 1\ngreen", &cases));  // no line feed
@@ -137,7 +148,8 @@ TEST_F(EncoderTest, UnknownSymbolicValueNamesTheCase) {
 TEST_F(EncoderTest, MissingTestDataWritesNothing) {
   int cases = 0;
   EXPECT_EQ("\nFailed to create .qzf file...\n",
-            encode_test_cases(dir_.file("none"), table_, &cases).message());
+            encode_test_cases(dir_.file("none"), table_, {0}, &cases_, &cases)
+                .message());
   EXPECT_FALSE(std::filesystem::exists(dir_.file("none.qzf")));
 }
 
@@ -146,7 +158,8 @@ TEST_F(EncoderTest, WriteFailureIsReported) {
   write_file(dir_.file("t.tst"), "red yes 1\n");
   std::filesystem::create_symlink("/dev/full", dir_.file("t.qzf"));
   EXPECT_EQ("\nCannot write file: " + dir_.file("t.qzf") + " ...\n",
-            encode_test_cases(dir_.file("t"), table_, &cases).message());
+            encode_test_cases(dir_.file("t"), table_, {0}, &cases_, &cases)
+                .message());
 }
 
 }  // namespace
