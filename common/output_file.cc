@@ -16,16 +16,21 @@ bool OutputFile::open(const std::string& path) {
   path_ = path;
   file_ = std::fopen(path.c_str(), "wb");
   if (file_ == nullptr) return false;
-  buffer_.reserve(kFlushAt + 4096);
+  buffer_.resize(kCapacity);
   return true;
 }
 
-void OutputFile::write_code(std::uint32_t code) {
-  char digits[16];
-  const auto result = std::to_chars(digits, digits + sizeof digits, code);
-  *result.ptr = ' ';
-  write(std::string_view(digits,
-                         static_cast<std::size_t>(result.ptr + 1 - digits)));
+void OutputFile::write_long_code(std::uint32_t code) {
+  char* at = buffer_.data() + used_;
+  char* end = std::to_chars(at, at + 10, code).ptr;
+  *end = ' ';
+  used_ = static_cast<std::size_t>(end + 1 - buffer_.data());
+}
+
+void OutputFile::write_through(std::string_view text) {
+  if (file_ == nullptr || failed_) return;
+  if (std::fwrite(text.data(), 1, text.size(), file_) != text.size())
+    failed_ = true;
 }
 
 void OutputFile::print(const char* fmt, ...) {
@@ -36,12 +41,11 @@ void OutputFile::print(const char* fmt, ...) {
 }
 
 void OutputFile::flush() {
-  if (file_ == nullptr || buffer_.empty()) return;
-  if (!failed_ &&
-      std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) {
+  if (file_ == nullptr || used_ == 0) return;
+  if (!failed_ && std::fwrite(buffer_.data(), 1, used_, file_) != used_) {
     failed_ = true;
   }
-  buffer_.clear();
+  used_ = 0;
 }
 
 Status OutputFile::close() {

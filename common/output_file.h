@@ -5,8 +5,10 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/status.h"
 
@@ -24,15 +26,35 @@ class OutputFile {
   const std::string& path() const { return path_; }
 
   void write(std::string_view text) {
-    buffer_.append(text);
-    if (buffer_.size() >= kFlushAt) flush();
+    if (text.size() > buffer_.size() - used_) {
+      flush();
+      if (text.size() > buffer_.size()) return write_through(text);
+    }
+    std::memcpy(buffer_.data() + used_, text.data(), text.size());
+    used_ += text.size();
   }
   void put(char c) {
-    buffer_.push_back(c);
-    if (buffer_.size() >= kFlushAt) flush();
+    if (used_ == buffer_.size() && !make_room()) return;
+    buffer_[used_++] = c;
   }
   // Writes a code as "%d ": the decimal number and one blank.
-  void write_code(std::uint32_t code);
+  void write_code(std::uint32_t code) {
+    constexpr std::size_t kLongest = 11;  // ten digits and the blank
+    if (buffer_.size() - used_ < kLongest && !make_room()) return;
+    char* at = buffer_.data() + used_;
+    if (code < 10) {
+      at[0] = static_cast<char>('0' + code);
+      at[1] = ' ';
+      used_ += 2;
+    } else if (code < 100) {
+      at[0] = static_cast<char>('0' + code / 10);
+      at[1] = static_cast<char>('0' + code % 10);
+      at[2] = ' ';
+      used_ += 3;
+    } else {
+      write_long_code(code);
+    }
+  }
   void print(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
 
   // Flushes and closes the file. On any failure since open() returns the
@@ -40,13 +62,21 @@ class OutputFile {
   Status close();
 
  private:
-  static constexpr std::size_t kFlushAt = 1 << 20;
+  static constexpr std::size_t kCapacity = 1 << 20;
 
   void flush();
+  // Flushes; false when there is no buffer, the file never opened.
+  bool make_room() {
+    flush();
+    return !buffer_.empty();
+  }
+  void write_through(std::string_view text);
+  void write_long_code(std::uint32_t code);
 
   std::FILE* file_ = nullptr;
   std::string path_;
-  std::string buffer_;
+  std::vector<char> buffer_;
+  std::size_t used_ = 0;
   bool failed_ = false;
 };
 
