@@ -1,6 +1,7 @@
 #include "evaluate/indexed_matcher.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <exception>
 #include <new>
@@ -17,11 +18,28 @@ constexpr std::size_t kRulesPerWord = sizeof(std::uint64_t);
 constexpr std::size_t kLeastCasesPerBlock = 4096;
 constexpr std::size_t kMostBlocks = 8;
 
-// Whether some byte of x is zero.
-bool has_zero_byte(std::uint64_t x) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-  constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
-  return ((x - kOnes) & ~x & kHighs) != 0;
+// The high bit of every byte of x that is zero, and no other bit.
+std::uint64_t zero_bytes(std::uint64_t x) {
+  constexpr std::uint64_t kLows = 0x7F7F7F7F7F7F7F7FULL;
+  return ~(((x & kLows) + kLows) | x | kLows);
+}
+
+// Adds `count` rows of `words` words into sums, a step of words at a time:
+// wide vector units take a step in one or two instructions.
+#if defined(__x86_64__) && defined(__has_attribute)
+#if __has_attribute(target_clones)
+__attribute__((target_clones("avx512f", "avx2", "default")))
+#endif
+#endif
+void add_rows(const std::uint64_t* const* rows, std::size_t count,
+              std::size_t words, std::uint64_t* sums) {
+  for (std::size_t w = 0; w < words; w += kWordsPerStep) {
+    std::uint64_t sum[kWordsPerStep] = {};
+    for (std::size_t a = 0; a < count; ++a) {
+      for (std::size_t k = 0; k < kWordsPerStep; ++k) sum[k] += rows[a][w + k];
+    }
+    for (std::size_t k = 0; k < kWordsPerStep; ++k) sums[w + k] = sum[k];
+  }
 }
 
 // The coverage lists one block found, per rule.
@@ -97,14 +115,7 @@ void BlockMatcher::count_met_conditions(std::size_t c) {
   rows_.clear();
   for (const TabulatedAttribute& attribute : attributes)
     rows_.push_back(attribute.row(cases_.code(c, attribute.position), words));
-  std::uint64_t* counts = counts_.data();
-  for (std::size_t w = 0; w < words; w += kWordsPerStep) {
-    std::uint64_t sum[kWordsPerStep] = {};
-    for (const std::uint64_t* row : rows_) {
-      for (std::size_t k = 0; k < kWordsPerStep; ++k) sum[k] += row[w + k];
-    }
-    for (std::size_t k = 0; k < kWordsPerStep; ++k) counts[w + k] = sum[k];
-  }
+  add_rows(rows_.data(), rows_.size(), words, counts_.data());
 }
 
 void BlockMatcher::match_one_by_one(std::size_t c) {
@@ -127,9 +138,19 @@ void BlockMatcher::find_full_matches() {
   const auto* full_bytes =
       reinterpret_cast<const unsigned char*>(full_count.data());
   for (std::size_t w = 0; w < counts_.size(); ++w) {
-    if (!has_zero_byte(counts_[w] ^ full_count[w])) continue;
-    for (std::size_t r = w * kRulesPerWord; r < (w + 1) * kRulesPerWord; ++r) {
-      if (bytes[r] == full_bytes[r]) full_.push_back(r);
+    std::uint64_t equal = zero_bytes(counts_[w] ^ full_count[w]);
+    if (equal == 0) continue;
+    if constexpr (std::endian::native == std::endian::little) {
+      // Byte k of the word is bits 8k to 8k + 7: rule 8w + k.
+      for (; equal != 0; equal &= equal - 1) {
+        full_.push_back(w * kRulesPerWord +
+                        static_cast<std::size_t>(std::countr_zero(equal)) / 8);
+      }
+    } else {
+      for (std::size_t r = w * kRulesPerWord; r < (w + 1) * kRulesPerWord;
+           ++r) {
+        if (bytes[r] == full_bytes[r]) full_.push_back(r);
+      }
     }
   }
 }

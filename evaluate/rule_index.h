@@ -19,7 +19,7 @@ namespace ruleval {
 
 // The matcher adds rows this many words at a time; the word count is a
 // multiple of it.
-inline constexpr std::size_t kWordsPerStep = 4;
+inline constexpr std::size_t kWordsPerStep = 8;
 
 // One tabulated attribute: rows 0 to codes - 1 for its codes, and a last row
 // for any larger code.
