@@ -24,11 +24,9 @@ void CaseBuffer::start(std::size_t record_length, std::uint64_t code_limit,
   bytes_.reserve(expected_cases * record_length * code_bytes_);
 }
 
-void CaseBuffer::add_case(const std::uint32_t* codes) {
-  bytes_.resize(bytes_.size() + record_length_ * code_bytes_);
-  for (std::size_t j = 0; j < record_length_; ++j)
-    set_code(num_cases_, j, codes[j]);
-  ++num_cases_;
+void CaseBuffer::resize(std::size_t num_cases) {
+  bytes_.resize(num_cases * record_length_ * code_bytes_);
+  num_cases_ = num_cases;
 }
 
 void CaseBuffer::set_code(std::size_t case_number, std::size_t position,

@@ -24,9 +24,10 @@ class CaseBuffer {
   // is taken up only as cases are added.
   void start(std::size_t record_length, std::uint64_t code_limit,
              std::size_t expected_cases);
-  // Appends a case of record_length codes, each below the code limit.
-  // Throws std::bad_alloc when the memory cannot be had.
-  void add_case(const std::uint32_t* codes);
+  // Makes the buffer hold num_cases cases: cases beyond the old count start
+  // with every code 0, cases beyond the new one are dropped. Throws
+  // std::bad_alloc when the memory cannot be had.
+  void resize(std::size_t num_cases);
 
   std::size_t num_cases() const { return num_cases_; }
   std::size_t record_length() const { return record_length_; }

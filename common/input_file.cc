@@ -79,6 +79,26 @@ bool InputFile::fill() {
   return true;
 }
 
+bool InputFile::next_lines(std::size_t size, std::string_view* lines) {
+  while (end_ - pos_ < size && fill()) {
+  }
+  for (;;) {
+    std::size_t newline = end_;
+    while (newline > pos_ && buffer_[newline - 1] != '\n') --newline;
+    if (newline > pos_) {
+      *lines = std::string_view(buffer_.data() + pos_, newline - pos_);
+      pos_ = newline;
+      return true;
+    }
+    // No line ends in the buffer: one long line, or the last one.
+    if (!fill()) break;
+  }
+  if (failed_ || pos_ == end_) return false;
+  *lines = std::string_view(buffer_.data() + pos_, end_ - pos_);
+  pos_ = end_;
+  return true;
+}
+
 bool InputFile::next_line(std::string_view* line) {
   std::size_t searched = pos_;
   for (;;) {

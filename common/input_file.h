@@ -30,6 +30,11 @@ class InputFile {
   // The view stays valid until the next call. False at the end of the file
   // or on a read error (see failed()).
   bool next_line(std::string_view* line);
+  // The next whole lines, about `size` bytes of them or more, each with its
+  // line feed; at the end of the file, a last line without one too. The
+  // view stays valid until the next call. False at the end of the file or on
+  // a read error (see failed()).
+  bool next_lines(std::size_t size, std::string_view* lines);
   // The next byte, or EOF at the end of the file or on a read error.
   int get() {
     if (pos_ == end_ && !fill()) return EOF;

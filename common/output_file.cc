@@ -1,6 +1,5 @@
 #include "common/output_file.h"
 
-#include <charconv>
 #include <cstdarg>
 
 namespace ruleval {
@@ -18,13 +17,6 @@ bool OutputFile::open(const std::string& path) {
   if (file_ == nullptr) return false;
   buffer_.resize(kCapacity);
   return true;
-}
-
-void OutputFile::write_long_code(std::uint32_t code) {
-  char* at = buffer_.data() + used_;
-  char* end = std::to_chars(at, at + 10, code).ptr;
-  *end = ' ';
-  used_ = static_cast<std::size_t>(end + 1 - buffer_.data());
 }
 
 void OutputFile::write_through(std::string_view text) {

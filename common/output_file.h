@@ -3,6 +3,7 @@
 // so no stage can go on with a truncated file it believes complete.
 #pragma once
 
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +14,26 @@
 #include "common/status.h"
 
 namespace ruleval {
+
+// Writes a code as "%d " at `at`: the decimal number and one blank, eleven
+// characters at most. Returns the end of what it wrote.
+inline char* put_code(char* at, std::uint32_t code) {
+  if (code < 10) {
+    at[0] = static_cast<char>('0' + code);
+    at[1] = ' ';
+    return at + 2;
+  }
+  if (code < 100) {
+    at[0] = static_cast<char>('0' + code / 10);
+    at[1] = static_cast<char>('0' + code % 10);
+    at[2] = ' ';
+    return at + 3;
+  }
+  char* end = std::to_chars(at, at + 10, code).ptr;
+  *end = ' ';
+  return end + 1;
+}
+inline constexpr std::size_t kLongestCode = 11;
 
 class OutputFile {
  public:
@@ -39,21 +60,9 @@ class OutputFile {
   }
   // Writes a code as "%d ": the decimal number and one blank.
   void write_code(std::uint32_t code) {
-    constexpr std::size_t kLongest = 11;  // ten digits and the blank
-    if (buffer_.size() - used_ < kLongest && !make_room()) return;
-    char* at = buffer_.data() + used_;
-    if (code < 10) {
-      at[0] = static_cast<char>('0' + code);
-      at[1] = ' ';
-      used_ += 2;
-    } else if (code < 100) {
-      at[0] = static_cast<char>('0' + code / 10);
-      at[1] = static_cast<char>('0' + code % 10);
-      at[2] = ' ';
-      used_ += 3;
-    } else {
-      write_long_code(code);
-    }
+    if (buffer_.size() - used_ < kLongestCode && !make_room()) return;
+    used_ = static_cast<std::size_t>(put_code(buffer_.data() + used_, code) -
+                                     buffer_.data());
   }
   void print(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
 
@@ -71,7 +80,6 @@ class OutputFile {
     return !buffer_.empty();
   }
   void write_through(std::string_view text);
-  void write_long_code(std::uint32_t code);
 
   std::FILE* file_ = nullptr;
   std::string path_;

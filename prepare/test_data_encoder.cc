@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <exception>
 #include <filesystem>
 #include <limits>
 #include <new>
+#include <thread>
 #include <vector>
 
 #include "common/approx_compare.h"
@@ -115,53 +117,208 @@ class AttributeCoder {
   std::vector<float> points_;
 };
 
-// Where the cases go besides B.qzf: the codes of the kept attributes, in
-// their order, into the case buffer.
-struct CaseSink {
-  const std::vector<int>& kept;
-  CaseBuffer* cases;
-  std::vector<std::uint32_t> row;  // the line's codes in description order
-  std::vector<std::uint32_t> selected;
+// How the encoding of a run of lines ended.
+enum class PartEnd { kAllLines, kShortLine, kUnknownValue, kTooManyCases };
 
-  Status add() {
-    for (std::size_t j = 0; j < kept.size(); ++j)
-      selected[j] = row[static_cast<std::size_t>(kept[j])];
-    try {
-      cases->add_case(selected.data());
-    } catch (const std::bad_alloc&) {
-      return Status::Fatal("\nNot enough memory for casebuffer...");
-    }
-    return Status::Ok();
-  }
+// A run of whole lines that one thread encodes: its part of B.qzf, and the
+// codes of its cases in the case buffer from case first_case on.
+struct Part {
+  std::string_view lines;
+  std::size_t line_count = 0;
+  std::size_t first_case = 0;
+  std::size_t most_cases = 0;  // what the count of cases may still take
+  std::vector<char> text;
+  std::size_t cases = 0;
+  PartEnd end = PartEnd::kAllLines;
 };
 
-Status encode_lines(InputFile& in, const std::vector<AttributeCoder>& coders,
-                    OutputFile& out, CaseSink* sink, int* num_cases) {
-  *num_cases = 0;
-  std::string_view line;
-  while (in.next_line(&line)) {
-    std::size_t pos = 0;
-    for (std::size_t a = 0; a < coders.size(); ++a) {
-      std::string_view token;
-      if (!read_token(line, &pos, &token)) return Status::Ok();
-      std::uint32_t& code = sink->row[a];
-      if (!coders[a].encode(token, &code)) {
-        return Status::Fatal(
-            format("\n String  of case %d is over the limition"
-                   "\nFailed to create .qzf file...\n",
-                   *num_cases + 1));
-      }
-      out.write_code(code);
+class PartEncoder {
+ public:
+  PartEncoder(const std::vector<AttributeCoder>& coders,
+              const std::vector<int>& kept, CaseBuffer* cases)
+      : coders_(coders), kept_(kept), cases_(cases) {}
+
+  // Encodes the lines of part up to the first that ends the encoding.
+  void encode(Part* part) const;
+
+ private:
+  // Encodes one line, writing its codes at `at`; false with part->end set
+  // when the line ends the encoding.
+  bool encode_line(std::string_view line, Part* part, char** at,
+                   std::vector<std::uint32_t>* row) const;
+
+  const std::vector<AttributeCoder>& coders_;
+  const std::vector<int>& kept_;
+  CaseBuffer* cases_;
+};
+
+void PartEncoder::encode(Part* part) const {
+  // Room for the longest codes of every line, and of a last line without a
+  // line feed.
+  part->text.resize((part->line_count + 1) *
+                    (coders_.size() * kLongestCode + 1));
+  char* at = part->text.data();
+  std::vector<std::uint32_t> row(coders_.size());
+  std::string_view rest = part->lines;
+  while (!rest.empty()) {
+    const std::size_t newline = rest.find('\n');
+    const std::string_view line = rest.substr(0, newline);
+    rest = newline == std::string_view::npos ? std::string_view()
+                                             : rest.substr(newline + 1);
+    if (!encode_line(line, part, &at, &row)) break;
+  }
+  part->text.resize(static_cast<std::size_t>(at - part->text.data()));
+}
+
+bool PartEncoder::encode_line(std::string_view line, Part* part, char** at,
+                              std::vector<std::uint32_t>* row) const {
+  std::size_t pos = 0;
+  for (std::size_t a = 0; a < coders_.size(); ++a) {
+    std::string_view token;
+    if (!read_token(line, &pos, &token)) {
+      part->end = PartEnd::kShortLine;
+      return false;
     }
-    if (*num_cases == std::numeric_limits<int>::max()) {
-      return Status::Fatal("\nToo many test cases...\n");
+    if (!coders_[a].encode(token, &(*row)[a])) {
+      part->end = PartEnd::kUnknownValue;
+      return false;
     }
-    const Status added = sink->add();
-    if (!added.ok()) return added;
-    ++*num_cases;
-    out.put('\n');
+    *at = put_code(*at, (*row)[a]);
+  }
+  if (part->cases == part->most_cases) {
+    part->end = PartEnd::kTooManyCases;
+    return false;
+  }
+  const std::size_t c = part->first_case + part->cases;
+  for (std::size_t j = 0; j < kept_.size(); ++j)
+    cases_->set_code(c, j, (*row)[static_cast<std::size_t>(kept_[j])]);
+  ++part->cases;
+  *(*at)++ = '\n';
+  return true;
+}
+
+// Splits lines into `count` runs of whole lines of about equal size.
+std::vector<Part> split_lines(std::string_view lines, std::size_t count) {
+  std::vector<Part> parts;
+  while (!lines.empty()) {
+    std::size_t cut = lines.size();
+    if (parts.size() + 1 < count) {
+      cut = lines.find('\n', lines.size() / (count - parts.size()));
+      cut = cut == std::string_view::npos ? lines.size() : cut + 1;
+    }
+    Part part;
+    part.lines = lines.substr(0, cut);
+    part.line_count = static_cast<std::size_t>(
+        std::count(part.lines.begin(), part.lines.end(), '\n'));
+    parts.push_back(std::move(part));
+    lines.remove_prefix(cut);
+  }
+  return parts;
+}
+
+// Encodes the parts side by side, one thread each.
+void encode_parts(const PartEncoder& encoder, std::vector<Part>* parts) {
+  std::vector<std::exception_ptr> failures(parts->size());
+  {
+    std::vector<std::jthread> workers;
+    for (std::size_t p = 1; p < parts->size(); ++p) {
+      workers.emplace_back([&, p] {
+        try {
+          encoder.encode(&(*parts)[p]);
+        } catch (...) {
+          failures[p] = std::current_exception();
+        }
+      });
+    }
+    encoder.encode(&parts->front());
+  }
+  for (const std::exception_ptr& failure : failures) {
+    if (failure) std::rethrow_exception(failure);
+  }
+}
+
+// Reads the test data a block of lines at a time, splits each block among
+// the cores, and takes the parts in order up to the first line that ends
+// the encoding: the outcome is that of one thread reading line by line.
+class BlockEncoder {
+ public:
+  BlockEncoder(const PartEncoder& encoder, OutputFile& out, CaseBuffer* cases)
+      : encoder_(encoder), out_(out), cases_(cases) {}
+
+  Status encode(InputFile& in, int* num_cases);
+
+ private:
+  // Lays out the parts' cases after the cases so far.
+  Status place(std::vector<Part>* parts);
+  // Takes the parts in order; false once one ended the encoding.
+  bool take(std::vector<Part>& parts, Status* status);
+
+  const PartEncoder& encoder_;
+  OutputFile& out_;
+  CaseBuffer* cases_;
+  std::size_t num_cases_ = 0;
+};
+
+Status BlockEncoder::encode(InputFile& in, int* num_cases) {
+  constexpr std::size_t kBlockBytes = std::size_t{1} << 21;
+  constexpr std::size_t kLeastPartBytes = std::size_t{1} << 16;
+  const std::size_t threads = std::max<std::size_t>(
+      1, std::min(8U, std::thread::hardware_concurrency()));
+  Status status = Status::Ok();
+  std::string_view lines;
+  while (status.ok() && in.next_lines(kBlockBytes, &lines)) {
+    std::vector<Part> parts = split_lines(
+        lines, std::min(threads, 1 + lines.size() / kLeastPartBytes));
+    status = place(&parts);
+    if (!status.ok()) break;
+    encode_parts(encoder_, &parts);
+    if (!take(parts, &status)) break;
+  }
+  cases_->resize(num_cases_);
+  *num_cases = static_cast<int>(num_cases_);
+  return status;
+}
+
+Status BlockEncoder::place(std::vector<Part>* parts) {
+  constexpr auto kMostCases =
+      static_cast<std::size_t>(std::numeric_limits<int>::max());
+  std::size_t next = num_cases_;
+  for (Part& part : *parts) {
+    part.first_case = next;
+    part.most_cases = kMostCases - std::min(kMostCases, next);
+    // A last line without a line feed is a case too.
+    next += part.line_count + (part.lines.back() == '\n' ? 0 : 1);
+  }
+  try {
+    cases_->resize(std::min(next, kMostCases));
+  } catch (const std::bad_alloc&) {
+    return Status::Fatal("\nNot enough memory for casebuffer...");
   }
   return Status::Ok();
+}
+
+bool BlockEncoder::take(std::vector<Part>& parts, Status* status) {
+  for (Part& part : parts) {
+    out_.write(std::string_view(part.text.data(), part.text.size()));
+    num_cases_ += part.cases;
+    switch (part.end) {
+      case PartEnd::kAllLines:
+        continue;
+      case PartEnd::kShortLine:
+        break;
+      case PartEnd::kUnknownValue:
+        *status =
+            Status::Fatal(format("\n String  of case %d is over the limition"
+                                 "\nFailed to create .qzf file...\n",
+                                 static_cast<int>(num_cases_) + 1));
+        break;
+      case PartEnd::kTooManyCases:
+        *status = Status::Fatal("\nToo many test cases...\n");
+        break;
+    }
+    return false;
+  }
+  return true;
 }
 
 // The most cases a file of this size can hold: every value takes a
@@ -219,9 +376,9 @@ Status encode_test_cases(const std::string& base_name,
   }
   start_case_buffer(table, kept, most_cases(test_path, table.attributes.size()),
                     cases);
-  CaseSink sink{kept, cases, std::vector<std::uint32_t>(coders.size()),
-                std::vector<std::uint32_t>(kept.size())};
-  const Status status = encode_lines(in, coders, out, &sink, num_cases);
+  const PartEncoder part_encoder(coders, kept, cases);
+  const Status status =
+      BlockEncoder(part_encoder, out, cases).encode(in, num_cases);
   const Status closed = out.close();
   if (!status.ok()) return status;
   if (in.failed()) return read_failure(test_path);

@@ -129,6 +129,39 @@ TEST_F(EncoderTest, CompleteLinesAreCountedWhateverTheirEnd) {
   EXPECT_EQ(2, cases);
 }
 
+TEST_F(EncoderTest, LargeFilesEncodeAsLineByLine) {
+  // Enough lines for several blocks, each split among threads: the first
+  // line that ends the encoding counts wherever it falls.
+  const auto lines = [](int count, const char* line) {
+    std::string text;
+    for (int k = 0; k < count; ++k) text += line;
+    return text;
+  };
+  const std::string body = lines(150000, "green,no,25\n");  // 1.8 MB
+  const std::string coded = lines(150000, "1 1 2 \n");
+  int cases = 0;
+  std::string qzf = encode(body + body + "red yes\n" + body, &cases);
+  EXPECT_EQ(300000, cases);
+  EXPECT_EQ(coded + coded + "0 0 ", qzf);
+  ASSERT_EQ(300000u, cases_.num_cases());
+  EXPECT_EQ(2u, cases_.code(299999, 0));
+  EXPECT_EQ(1u, cases_.code(299999, 1));
+
+  EXPECT_EQ(
+      "\n String  of case 210001 is over the limition\nFailed to create .qzf "
+      "file...\n",
+      encode(body + lines(60000, "red yes 1\n") + "red maybe 1\n" + body,
+             &cases));
+  EXPECT_EQ(coded + lines(60000, "0 0 0 \n") + "0 ",
+            read_file(dir_.file("t.qzf")));
+
+  // A last line without a line feed, after many.
+  qzf = encode(body + "red yes 30", &cases);
+  EXPECT_EQ(150001, cases);
+  EXPECT_EQ(coded + "0 0 2 \n", qzf);
+  EXPECT_EQ(2u, cases_.code(150000, 0));
+}
+
 TEST_F(EncoderTest, UnknownSymbolicValueNamesTheCase) {
   int cases = 0;
   const std::string message =
