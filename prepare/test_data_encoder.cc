@@ -65,11 +65,21 @@ class AttributeCoder {
   std::vector<float> points_;
 };
 
-Status encode_lines(InputFile& in, const std::vector<AttributeCoder>& coders,
-                    OutputFile& out, int* num_cases) {
+// Every line read is a case until the first short one, so line and case
+// numbers agree.
+Status encode_lines(InputFile& in, const std::string& path,
+                    const std::vector<AttributeCoder>& coders, OutputFile& out,
+                    int* num_cases) {
   *num_cases = 0;
   std::string_view line;
   while (in.next_line(&line)) {
+    // No text holds one; a file cut off by a crash may end in a run of them.
+    if (line.find('\0') != std::string_view::npos) {
+      return Status::Fatal(
+          format("\nMalformed test data file %s, line %d: NUL byte in the "
+                 "line\n",
+                 path.c_str(), *num_cases + 1));
+    }
     std::size_t pos = 0;
     for (const AttributeCoder& coder : coders) {
       std::string_view token;
@@ -108,24 +118,27 @@ bool read_token(std::string_view line, std::size_t* pos,
 
 Status encode_test_cases(const std::string& base_name,
                          const AttributeTable& table, int* num_cases) {
-  const Status open_failure =
-      Status::Fatal("\nFailed to create .qzf file...\n");
+  const std::string path = replace_extension(base_name, "tst");
   InputFile in;
-  if (!in.open(replace_extension(base_name, "tst"))) return open_failure;
+  if (!in.open(path)) {
+    return Status::Fatal(format(
+        "\n Cannot open test data file: %s...\nFailed to create .qzf file...\n",
+        path.c_str()));
+  }
   OutputFile out;
-  if (!out.open(replace_extension(base_name, "qzf"))) return open_failure;
+  if (!out.open(replace_extension(base_name, "qzf"))) {
+    return Status::Fatal("\nFailed to create .qzf file...\n");
+  }
 
   std::vector<AttributeCoder> coders;
   coders.reserve(table.attributes.size());
   for (const Attribute& attribute : table.attributes) {
     coders.emplace_back(attribute, table);
   }
-  const Status status = encode_lines(in, coders, out, num_cases);
+  const Status status = encode_lines(in, path, coders, out, num_cases);
   const Status closed = out.close();
   if (!status.ok()) return status;
-  if (in.failed()) {
-    return read_failure(replace_extension(base_name, "tst"));
-  }
+  if (in.failed()) return read_failure(path);
   return closed;
 }
 

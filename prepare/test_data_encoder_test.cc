@@ -136,7 +136,8 @@ TEST_F(EncoderTest, UnknownSymbolicValueNamesTheCase) {
 
 TEST_F(EncoderTest, MissingTestDataWritesNothing) {
   int cases = 0;
-  EXPECT_EQ("\nFailed to create .qzf file...\n",
+  EXPECT_EQ("\n Cannot open test data file: " + dir_.file("none") +
+                ".tst...\nFailed to create .qzf file...\n",
             encode_test_cases(dir_.file("none"), table_, &cases).message());
   EXPECT_FALSE(std::filesystem::exists(dir_.file("none.qzf")));
 }
