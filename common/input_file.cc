@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/text_scanner.h"
+
 namespace ruleval {
 namespace {
 
@@ -79,15 +81,43 @@ bool InputFile::fill() {
   return true;
 }
 
+void InputFile::start_lines() {
+  lines_started_ = true;
+  if (peek() == EOF) return;
+  const std::string_view data(buffer_.data() + pos_, end_ - pos_);
+  if (data.starts_with(kByteOrderMark)) pos_ += kByteOrderMark.size();
+  const std::size_t first_end = data.find_first_of("\r\n");
+  if (first_end != std::string_view::npos && data[first_end] == '\r' &&
+      (first_end + 1 == data.size() || data[first_end + 1] != '\n')) {
+    line_end_ = '\r';
+  }
+}
+
+void InputFile::end_line(std::size_t end) {
+  pos_ = end + 1;
+  if (line_end_ != '\r') return;
+  if (pos_ < end_) {
+    if (buffer_[pos_] == '\n') ++pos_;
+  } else {
+    pending_line_feed_ = true;
+  }
+}
+
 bool InputFile::next_lines(std::size_t size, std::string_view* lines) {
+  if (!lines_started_) start_lines();
+  if (pending_line_feed_) {
+    pending_line_feed_ = false;
+    if (peek() == '\n') ++pos_;
+  }
   while (end_ - pos_ < size && fill()) {
   }
   for (;;) {
-    std::size_t newline = end_;
-    while (newline > pos_ && buffer_[newline - 1] != '\n') --newline;
-    if (newline > pos_) {
-      *lines = std::string_view(buffer_.data() + pos_, newline - pos_);
-      pos_ = newline;
+    std::size_t end = end_;
+    while (end > pos_ && buffer_[end - 1] != line_end_) --end;
+    if (end > pos_) {
+      const std::size_t start = pos_;
+      end_line(end - 1);  // with the line feed after a carriage return
+      *lines = std::string_view(buffer_.data() + start, pos_ - start);
       return true;
     }
     // No line ends in the buffer: one long line, or the last one.
@@ -100,15 +130,20 @@ bool InputFile::next_lines(std::size_t size, std::string_view* lines) {
 }
 
 bool InputFile::next_line(std::string_view* line) {
+  if (!lines_started_) start_lines();
+  if (pending_line_feed_) {
+    pending_line_feed_ = false;
+    if (peek() == '\n') ++pos_;
+  }
   std::size_t searched = pos_;
   for (;;) {
     const char* start = buffer_.data() + searched;
-    const void* found = std::memchr(start, '\n', end_ - searched);
+    const void* found = std::memchr(start, line_end_, end_ - searched);
     if (found != nullptr) {
-      const std::size_t newline = static_cast<std::size_t>(
+      const std::size_t end = static_cast<std::size_t>(
           static_cast<const char*>(found) - buffer_.data());
-      *line = std::string_view(buffer_.data() + pos_, newline - pos_);
-      pos_ = newline + 1;
+      *line = std::string_view(buffer_.data() + pos_, end - pos_);
+      end_line(end);
       return true;
     }
     const std::size_t scanned = end_ - pos_;

@@ -27,14 +27,22 @@ class InputFile {
   bool open(const std::string& path);
 
   // The next line without its line feed; a last line without one counts too.
-  // The view stays valid until the next call. False at the end of the file
-  // or on a read error (see failed()).
+  // A byte order mark at the start of the file is skipped. When the first
+  // line ends with a carriage return alone (files of old editors), every
+  // line ends with a carriage return, with or without a line feed after it;
+  // otherwise a carriage return is part of the line. The view stays valid
+  // until the next call. False at the end of the file or on a read error
+  // (see failed()).
   bool next_line(std::string_view* line);
   // The next whole lines, about `size` bytes of them or more, each with its
-  // line feed; at the end of the file, a last line without one too. The
-  // view stays valid until the next call. False at the end of the file or on
-  // a read error (see failed()).
+  // line end (line_end(), and the line feed that may follow a carriage
+  // return); at the end of the file, a last line without one too. Lines are
+  // found as next_line finds them. The view stays valid until the next call.
+  // False at the end of the file or on a read error (see failed()).
   bool next_lines(std::size_t size, std::string_view* lines);
+  // What ends a line: a line feed, or a carriage return in files whose first
+  // line ends with one alone. Known once reading lines has begun.
+  char line_end() const { return line_end_; }
   // The next byte, or EOF at the end of the file or on a read error.
   int get() {
     if (pos_ == end_ && !fill()) return EOF;
@@ -61,10 +69,19 @@ class InputFile {
   // Moves unread bytes to the front and reads more after them; false when
   // nothing more could be read.
   bool fill();
+  // Before the first line: skips a byte order mark and finds how lines end.
+  void start_lines();
+  // Consumes the line end after a line that ends at index end.
+  void end_line(std::size_t end);
 
   std::FILE* file_ = nullptr;
   bool eof_ = false;
   bool failed_ = false;
+  bool lines_started_ = false;
+  char line_end_ = '\n';
+  // A line ended with a carriage return at the end of the buffer: a line
+  // feed that comes next belongs to that line end.
+  bool pending_line_feed_ = false;
   std::vector<char> buffer_;
   std::size_t pos_ = 0;
   std::size_t end_ = 0;

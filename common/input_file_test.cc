@@ -35,6 +35,21 @@ TEST(InputFile, SplitsLinesKeepingEverythingButTheLineFeed) {
             lines_of(std::string("x\0y\n", 4)));
 }
 
+TEST(InputFile, ByteOrderMarkAndCarriageReturnsAlone) {
+  using Lines = std::vector<std::string>;
+  const std::string mark = "\xEF\xBB\xBF";
+  EXPECT_EQ(Lines({"a", "b"}), lines_of(mark + "a\nb"));
+  EXPECT_EQ(Lines({"a", mark}), lines_of("a\n" + mark));  // only at the start
+  // A first line ended by a carriage return alone: so is every line, and a
+  // line feed after one belongs to it.
+  EXPECT_EQ(Lines({"a", "", "b", "c d"}), lines_of(mark + "a\r\rb\r\nc d"));
+  // Otherwise a carriage return stays in its line.
+  EXPECT_EQ(Lines({"a\r", "b\rc"}), lines_of("a\r\nb\rc\n"));
+  // A carriage return that ends the first read, its line feed in the next.
+  const std::string filler((1 << 20) - 3, 'v');
+  EXPECT_EQ(Lines({"a", filler, "z"}), lines_of("a\r" + filler + "\r\nz"));
+}
+
 TEST(InputFile, LinesLongerThanTheBufferComeWhole) {
   const std::string longest(3 << 20, 'v');
   const std::string content = "short\n" + longest + "\n" + longest + "x";

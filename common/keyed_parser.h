@@ -14,9 +14,13 @@ namespace ruleval {
 
 class KeyedParser {
  public:
-  // kind names the format in messages: "\nMalformed <kind> file ...".
+  // kind names the format in messages: "\nMalformed <kind> file ...". A
+  // byte order mark at the start of text is skipped: editors add it.
   KeyedParser(std::string_view text, const std::string& path, const char* kind)
-      : text_(text), scanner_(text), path_(path), kind_(kind) {}
+      : text_(without_byte_order_mark(text)),
+        scanner_(text_),
+        path_(path),
+        kind_(kind) {}
 
   TextScanner& scanner() { return scanner_; }
 

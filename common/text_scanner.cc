@@ -22,7 +22,19 @@ bool may_be_in_number(char c) {
          c == '.' || c == '+' || c == '-' || c == '(' || c == ')' || c == '_';
 }
 
+// A line feed, or a carriage return that no line feed follows.
+bool ends_line(std::string_view text, std::size_t at) {
+  if (text[at] == '\n') return true;
+  return text[at] == '\r' && (at + 1 == text.size() || text[at + 1] != '\n');
+}
+
 }  // namespace
+
+std::string_view without_byte_order_mark(std::string_view text) {
+  if (text.starts_with(kByteOrderMark))
+    text.remove_prefix(kByteOrderMark.size());
+  return text;
+}
 
 void TextScanner::skip_space() {
   while (pos_ < text_.size() && is_space(text_[pos_])) ++pos_;
@@ -98,8 +110,11 @@ bool TextScanner::word(std::string_view* value) {
 int TextScanner::line_at(std::size_t position) const {
   std::size_t end = std::min(position, text_.size());
   if (end == text_.size() && end > 0) --end;  // the last character's line
-  return 1 +
-         static_cast<int>(std::count(text_.begin(), text_.begin() + end, '\n'));
+  int line = 1;
+  for (std::size_t at = 0; at < end; ++at) {
+    if (ends_line(text_, at)) ++line;
+  }
+  return line;
 }
 
 }  // namespace ruleval

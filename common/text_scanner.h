@@ -12,6 +12,12 @@
 
 namespace ruleval {
 
+// The UTF-8 byte order mark that some editors put at the start of a file.
+inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// text without a byte order mark at its start.
+std::string_view without_byte_order_mark(std::string_view text);
+
 class TextScanner {
  public:
   explicit TextScanner(std::string_view text) : text_(text) {}
@@ -40,8 +46,10 @@ class TextScanner {
   // Where the cursor stands, for line_at().
   std::size_t position() const { return pos_; }
   // 1-based line of a position; at the end of the text, the line of its
-  // last character, so a truncated file names its last line. Counts from
-  // the start of the text: for messages, not for every item.
+  // last character, so a truncated file names its last line. A line ends
+  // with a line feed, a carriage return and a line feed, or a carriage
+  // return alone (files of old editors). Counts from the start of the
+  // text: for messages, not for every item.
   int line_at(std::size_t position) const;
   int line() const { return line_at(pos_); }
 

@@ -76,6 +76,17 @@ TEST(TextScanner, WordsLiteralsAndLines) {
   EXPECT_FALSE(scanner.word(&word));
 }
 
+TEST(TextScanner, LinesEndWithCarriageReturnsAloneToo) {
+  const std::string_view text = "a\rb\r\nc\n\rd";
+  TextScanner scanner(text);
+  EXPECT_EQ(1, scanner.line_at(text.find('a')));
+  EXPECT_EQ(2, scanner.line_at(text.find('b')));
+  EXPECT_EQ(3, scanner.line_at(text.find('c')));
+  EXPECT_EQ(5, scanner.line_at(text.find('d')));
+  EXPECT_EQ("x", without_byte_order_mark("\xEF\xBB\xBFx"));
+  EXPECT_EQ("x\xEF\xBB\xBF", without_byte_order_mark("x\xEF\xBB\xBF"));
+}
+
 TEST(TextScanner, EndAfterALineFeedIsOnTheLastLine) {
   TextScanner scanner("a\nb\n\n");
   std::string_view word;

@@ -118,12 +118,36 @@ class AttributeCoder {
 };
 
 // How the encoding of a run of lines ended.
-enum class PartEnd { kAllLines, kShortLine, kUnknownValue, kTooManyCases };
+enum class PartEnd {
+  kAllLines,
+  kShortLine,
+  kUnknownValue,
+  kNulByte,
+  kTooManyCases
+};
+
+// The next line of text, which *rest loses along with the line's end: the
+// character line_end and, after a carriage return, a line feed.
+std::string_view take_line(std::string_view* rest, char line_end) {
+  const std::size_t end = rest->find(line_end);
+  const std::string_view line = rest->substr(0, end);
+  std::size_t skip = end == std::string_view::npos ? rest->size() : end + 1;
+  if (line_end == '\r' && skip < rest->size() && (*rest)[skip] == '\n') ++skip;
+  rest->remove_prefix(skip);
+  return line;
+}
+
+// Whether text ends with a line's end rather than inside a last line.
+bool ends_with_line_end(std::string_view text, char line_end) {
+  return text.ends_with(line_end) ||
+         (line_end == '\r' && text.ends_with("\r\n"));
+}
 
 // A run of whole lines that one thread encodes: its part of B.qzf, and the
 // codes of its cases in the case buffer from case first_case on.
 struct Part {
   std::string_view lines;
+  char line_end = '\n';
   std::size_t line_count = 0;
   std::size_t first_case = 0;
   std::size_t most_cases = 0;  // what the count of cases may still take
@@ -161,10 +185,7 @@ void PartEncoder::encode(Part* part) const {
   std::vector<std::uint32_t> row(coders_.size());
   std::string_view rest = part->lines;
   while (!rest.empty()) {
-    const std::size_t newline = rest.find('\n');
-    const std::string_view line = rest.substr(0, newline);
-    rest = newline == std::string_view::npos ? std::string_view()
-                                             : rest.substr(newline + 1);
+    const std::string_view line = take_line(&rest, part->line_end);
     if (!encode_line(line, part, &at, &row)) break;
   }
   part->text.resize(static_cast<std::size_t>(at - part->text.data()));
@@ -172,6 +193,11 @@ void PartEncoder::encode(Part* part) const {
 
 bool PartEncoder::encode_line(std::string_view line, Part* part, char** at,
                               std::vector<std::uint32_t>* row) const {
+  // No text holds one; a file cut off by a crash may end in a run of them.
+  if (line.find('\0') != std::string_view::npos) {
+    part->end = PartEnd::kNulByte;
+    return false;
+  }
   std::size_t pos = 0;
   for (std::size_t a = 0; a < coders_.size(); ++a) {
     std::string_view token;
@@ -198,20 +224,25 @@ bool PartEncoder::encode_line(std::string_view line, Part* part, char** at,
 }
 
 // Splits lines into `count` runs of whole lines of about equal size.
-std::vector<Part> split_lines(std::string_view lines, std::size_t count) {
+std::vector<Part> split_lines(std::string_view lines, std::size_t count,
+                              char line_end) {
   std::vector<Part> parts;
   while (!lines.empty()) {
-    std::size_t cut = lines.size();
+    std::string_view rest = lines;
     if (parts.size() + 1 < count) {
-      cut = lines.find('\n', lines.size() / (count - parts.size()));
-      cut = cut == std::string_view::npos ? lines.size() : cut + 1;
+      const std::size_t middle = lines.size() / (count - parts.size());
+      rest.remove_prefix(middle);
+      take_line(&rest, line_end);  // to the end of the line at the middle
+    } else {
+      rest = std::string_view();
     }
     Part part;
-    part.lines = lines.substr(0, cut);
+    part.lines = lines.substr(0, lines.size() - rest.size());
+    part.line_end = line_end;
     part.line_count = static_cast<std::size_t>(
-        std::count(part.lines.begin(), part.lines.end(), '\n'));
+        std::count(part.lines.begin(), part.lines.end(), line_end));
     parts.push_back(std::move(part));
-    lines.remove_prefix(cut);
+    lines = rest;
   }
   return parts;
 }
@@ -242,8 +273,9 @@ void encode_parts(const PartEncoder& encoder, std::vector<Part>* parts) {
 // the encoding: the outcome is that of one thread reading line by line.
 class BlockEncoder {
  public:
-  BlockEncoder(const PartEncoder& encoder, OutputFile& out, CaseBuffer* cases)
-      : encoder_(encoder), out_(out), cases_(cases) {}
+  BlockEncoder(const PartEncoder& encoder, const std::string& path,
+               OutputFile& out, CaseBuffer* cases)
+      : encoder_(encoder), path_(path), out_(out), cases_(cases) {}
 
   Status encode(InputFile& in, int* num_cases);
 
@@ -254,6 +286,7 @@ class BlockEncoder {
   bool take(std::vector<Part>& parts, Status* status);
 
   const PartEncoder& encoder_;
+  const std::string& path_;
   OutputFile& out_;
   CaseBuffer* cases_;
   std::size_t num_cases_ = 0;
@@ -268,7 +301,8 @@ Status BlockEncoder::encode(InputFile& in, int* num_cases) {
   std::string_view lines;
   while (status.ok() && in.next_lines(kBlockBytes, &lines)) {
     std::vector<Part> parts = split_lines(
-        lines, std::min(threads, 1 + lines.size() / kLeastPartBytes));
+        lines, std::min(threads, 1 + lines.size() / kLeastPartBytes),
+        in.line_end());
     status = place(&parts);
     if (!status.ok()) break;
     encode_parts(encoder_, &parts);
@@ -287,7 +321,8 @@ Status BlockEncoder::place(std::vector<Part>* parts) {
     part.first_case = next;
     part.most_cases = kMostCases - std::min(kMostCases, next);
     // A last line without a line feed is a case too.
-    next += part.line_count + (part.lines.back() == '\n' ? 0 : 1);
+    next += part.line_count +
+            (ends_with_line_end(part.lines, part.line_end) ? 0 : 1);
   }
   try {
     cases_->resize(std::min(next, kMostCases));
@@ -311,6 +346,13 @@ bool BlockEncoder::take(std::vector<Part>& parts, Status* status) {
             Status::Fatal(format("\n String  of case %d is over the limition"
                                  "\nFailed to create .qzf file...\n",
                                  static_cast<int>(num_cases_) + 1));
+        break;
+      case PartEnd::kNulByte:
+        // Every line before it was a case.
+        *status = Status::Fatal(
+            format("\nMalformed test data file %s, line %d: NUL byte in the "
+                   "line\n",
+                   path_.c_str(), static_cast<int>(num_cases_) + 1));
         break;
       case PartEnd::kTooManyCases:
         *status = Status::Fatal("\nToo many test cases...\n");
@@ -361,27 +403,31 @@ Status encode_test_cases(const std::string& base_name,
                          const AttributeTable& table,
                          const std::vector<int>& kept, CaseBuffer* cases,
                          int* num_cases) {
-  const Status open_failure =
-      Status::Fatal("\nFailed to create .qzf file...\n");
-  const std::string test_path = replace_extension(base_name, "tst");
+  const std::string path = replace_extension(base_name, "tst");
   InputFile in;
-  if (!in.open(test_path)) return open_failure;
+  if (!in.open(path)) {
+    return Status::Fatal(format(
+        "\n Cannot open test data file: %s...\nFailed to create .qzf file...\n",
+        path.c_str()));
+  }
   OutputFile out;
-  if (!out.open(replace_extension(base_name, "qzf"))) return open_failure;
+  if (!out.open(replace_extension(base_name, "qzf"))) {
+    return Status::Fatal("\nFailed to create .qzf file...\n");
+  }
 
   std::vector<AttributeCoder> coders;
   coders.reserve(table.attributes.size());
   for (const Attribute& attribute : table.attributes) {
     coders.emplace_back(attribute, table);
   }
-  start_case_buffer(table, kept, most_cases(test_path, table.attributes.size()),
+  start_case_buffer(table, kept, most_cases(path, table.attributes.size()),
                     cases);
   const PartEncoder part_encoder(coders, kept, cases);
   const Status status =
-      BlockEncoder(part_encoder, out, cases).encode(in, num_cases);
+      BlockEncoder(part_encoder, path, out, cases).encode(in, num_cases);
   const Status closed = out.close();
   if (!status.ok()) return status;
-  if (in.failed()) return read_failure(test_path);
+  if (in.failed()) return read_failure(path);
   return closed;
 }
 

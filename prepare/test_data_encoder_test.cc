@@ -155,6 +155,17 @@ TEST_F(EncoderTest, LargeFilesEncodeAsLineByLine) {
   EXPECT_EQ(coded + lines(60000, "0 0 0 \n") + "0 ",
             read_file(dir_.file("t.qzf")));
 
+  // Lines ended by carriage returns alone read the same.
+  const std::string old_body = lines(150000, "green,no,25\r");
+  EXPECT_EQ(coded + coded, encode(old_body + old_body, &cases));
+  EXPECT_EQ(300000, cases);
+
+  EXPECT_EQ(
+      "\nMalformed test data file " + dir_.file("t.tst") +
+          ", line 150002: NUL byte in the line\n",
+      encode(body + "red yes 1\n" + std::string("red\0yes 1\n", 10) + body,
+             &cases));
+
   // A last line without a line feed, after many.
   qzf = encode(body + "red yes 30", &cases);
   EXPECT_EQ(150001, cases);
@@ -180,7 +191,8 @@ TEST_F(EncoderTest, UnknownSymbolicValueNamesTheCase) {
 
 TEST_F(EncoderTest, MissingTestDataWritesNothing) {
   int cases = 0;
-  EXPECT_EQ("\nFailed to create .qzf file...\n",
+  EXPECT_EQ("\n Cannot open test data file: " + dir_.file("none") +
+                ".tst...\nFailed to create .qzf file...\n",
             encode_test_cases(dir_.file("none"), table_, {0}, &cases_, &cases)
                 .message());
   EXPECT_FALSE(std::filesystem::exists(dir_.file("none.qzf")));
