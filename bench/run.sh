@@ -239,7 +239,7 @@ scaling() {
 # ---- the run ---------------------------------------------------------------
 
 echo "ruleval benchmark, $build_type build in $build, workloads in $work"
-echo "$(uname -srm), $(nproc) cores, $(date -u '+%Y-%m-%d %H:%M UTC')"
+echo "$(uname -m), $(nproc) cores, $(date -u '+%Y-%m-%d %H:%M UTC')"
 
 generate small "$work/small"
 bench_workload small - - - "$repeat"

@@ -102,7 +102,7 @@ Attribute numeric_attribute(Random* random, char type, int points) {
   a.type = type;
   const long scale = type == 'R' ? 100 : 1;
   long point = random->between(0, 100) * scale / 2;
-  const int step = type == 'R' ? 2000 : 400;  // widest interval
+  const int step = type == 'R' ? 2000 : 400;  // the widest gap
   for (int i = 0; i < points; ++i) {
     a.points.push_back(point);
     point += random->between(step / 20, step) + 2;
