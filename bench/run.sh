@@ -1,0 +1,259 @@
+#!/usr/bin/env bash
+# The benchmark: on generated workloads, times ruleval, the same program
+# with the straightforward matcher (ruleval_reference) and the file I/O of a
+# run alone, prints their ratios, and checks that both matchers write the
+# same B.result, B.tcover, B.sum and standard output.
+#
+#   bench/run.sh [--small] [--no-reference] [--repeat N] [--work DIR]
+#                [--build-dir DIR]
+#
+# --small         only the small workload, for CI: both matchers and the
+#                 identity check, in a few seconds
+# --no-reference  skip the straightforward matcher on wide and rules (about
+#                 a minute and two minutes); the small workload keeps it
+# --repeat N      take the best of N timings of ruleval and of the file I/O
+#                 (default 3); the straightforward matcher runs once, but
+#                 N times on the small workload
+# --work DIR      where the workloads go (default bench/work)
+# --build-dir DIR the CMake build to use; made as a Release build when it
+#                 does not exist yet (default build-bench)
+#
+# Fails when a program fails or when the outputs of the two matchers differ.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+small_only=false
+with_reference=true
+repeat=3
+work="$root/bench/work"
+build="$root/build-bench"
+
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --small) small_only=true ;;
+    --no-reference) with_reference=false ;;
+    --repeat) repeat=$2; shift ;;
+    --work) work=$2; shift ;;
+    --build-dir) build=$2; shift ;;
+    *) echo "usage: bench/run.sh [--small] [--no-reference] [--repeat N]" \
+         "[--work DIR] [--build-dir DIR]" >&2
+       exit 2 ;;
+  esac
+  shift
+done
+case "$repeat" in
+  '' | *[!0-9]* | 0) echo "--repeat needs a count of 1 or more" >&2; exit 2 ;;
+esac
+mkdir -p "$work"
+work=$(cd "$work" && pwd)
+build=$(mkdir -p "$build" && cd "$build" && pwd)
+
+# ---- build -----------------------------------------------------------------
+
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release \
+    -DRULEVAL_TESTS=OFF > "$work/build.log" 2>&1 ||
+    { cat "$work/build.log"; exit 1; }
+fi
+cmake --build "$build" -j 2 --target ruleval ruleval_reference \
+  ruleval_generate ruleval_keep > "$work/build.log" 2>&1 ||
+  { cat "$work/build.log"; exit 1; }
+build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
+
+# ---- helpers ---------------------------------------------------------------
+
+now() { date +%s.%N; }
+seconds_between() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }
+smaller() { awk -v a="$1" -v b="$2" 'BEGIN { print (b < a ? b : a) }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", (b > 0 ? a / b : 0) }'; }
+mib() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
+size_of() { stat -c %s "$1"; }
+
+# generate NAME DIR [generator options]: the workload's files in DIR.
+generate() {
+  local name=$1 dir=$2
+  shift 2
+  mkdir -p "$dir"
+  "$build/ruleval_generate" "$name" "$dir" "$@"
+}
+
+# A directory of its own for one program's runs on workload dir/base, the
+# inputs linked in.
+run_dir() {
+  local dir=$1 base=$2 sub=$3
+  mkdir -p "$dir/$sub"
+  for ext in fmc tst intr; do ln -sf "../$base.$ext" "$dir/$sub/$base.$ext"; done
+  echo "$dir/$sub"
+}
+
+# time_program DIR PROGRAM BASE COUNT: best wall time of COUNT runs in
+# seconds into $best, the largest peak resident set in KiB into $peak.
+time_program() {
+  local dir=$1 program=$2 base=$3 count=$4 start end status
+  best=""
+  peak=0
+  for ((i = 0; i < count; i++)); do
+    start=$(now)
+    status=0
+    (cd "$dir" && /usr/bin/time -f '%M' -o time.out \
+      "$program" "$base" > stdout) || status=$?
+    end=$(now)
+    if [ "$status" -ne 0 ]; then
+      echo "FAILED: $(basename "$program") $base in $dir, exit status $status" >&2
+      cat "$dir/stdout" >&2
+      exit 1
+    fi
+    local seconds kib
+    seconds=$(seconds_between "$start" "$end")
+    best=$(smaller "${best:-$seconds}" "$seconds")
+    kib=$(tail -n 1 "$dir/time.out")
+    if [ "$kib" -gt "$peak" ]; then peak=$kib; fi
+  done
+}
+
+# time_io DIR TST RESULT QZF QZF1 COUNT: best time, into $best, of what a
+# run must do with files at the least: read the test file twice, write a
+# result file and the two coded case files of the given sizes, and delete
+# the coded case files again.
+time_io() {
+  local dir=$1 tst=$2 result=$3 qzf=$4 qzf1=$5 count=$6 start end
+  best=""
+  for ((i = 0; i < count; i++)); do
+    start=$(now)
+    cat "$tst" > /dev/null
+    cat "$tst" > /dev/null
+    head -c "$result" /dev/zero > "$dir/io.result"
+    head -c "$qzf" /dev/zero > "$dir/io.qzf"
+    head -c "$qzf1" /dev/zero > "$dir/io.qzf1"
+    rm -f "$dir/io.qzf" "$dir/io.qzf1"
+    end=$(now)
+    best=$(smaller "${best:-$(seconds_between "$start" "$end")}" \
+      "$(seconds_between "$start" "$end")")
+  done
+  rm -f "$dir/io.result"
+}
+
+# report_figures STDOUT: accuracy and how cases were decided.
+report_figures() {
+  local out=$1 cases partial nomatch accuracy
+  cases=$(sed -n 's/^Number of testing cases = \([0-9]*\).*/\1/p' "$out")
+  partial=$(sed -n 's/^Number of partially matched cases=\([0-9]*\).*/\1/p' "$out")
+  nomatch=$(sed -n 's/^Number of no_match cases=\([0-9]*\).*/\1/p' "$out")
+  accuracy=$(sed -n 's/^Prediction accuracy on the testing data = //p' "$out")
+  echo "  report: accuracy $accuracy; $partial of $cases cases by partial" \
+    "match, $nomatch by no match, the rest by full match"
+}
+
+# ---- one workload ----------------------------------------------------------
+
+# bench_workload NAME RSS_TARGET_MIB SPEEDUP_TARGET IO_TARGET REF_COUNT
+# Times and checks the workload generated in $work/NAME. A target of "-"
+# prints no target.
+bench_workload() {
+  local name=$1 rss_target=$2 speedup_target=$3 io_target=$4 ref_count=$5
+  local dir="$work/$name" fast ref keep
+  fast=$(run_dir "$dir" "$name" fast)
+  ref=$(run_dir "$dir" "$name" reference)
+  keep=$(run_dir "$dir" "$name" keep)
+
+  # The sizes of the files a run writes, its intermediate files kept.
+  time_program "$keep" "$build/ruleval_keep" "$name" 1
+  local result_size qzf_size qzf1_size tcover_size
+  result_size=$(size_of "$keep/$name.result")
+  qzf_size=$(size_of "$keep/$name.qzf")
+  qzf1_size=$(size_of "$keep/$name.qzf1")
+  tcover_size=$(size_of "$keep/$name.tcover")
+  rm -f "$keep/$name".*
+
+  local cases rules
+  cases=$(grep -c '' "$dir/$name.tst")
+  rules=$(sed -n 's/.*Total_rulenum=\([0-9]*\).*/\1/p' "$dir/$name.intr")
+  echo "== $name: $cases cases, $rules rules; test file $(mib "$(($(size_of \
+"$dir/$name.tst") / 1024))") MiB, result $(mib $((result_size / 1024))) MiB," \
+    "coverage report $(mib $((tcover_size / 1024))) MiB"
+
+  time_program "$fast" "$build/ruleval" "$name" "$repeat"
+  local fast_time=$best fast_peak=$peak
+  local line
+  line="  ruleval            $(printf '%8.3f' "$fast_time") s  peak RSS"
+  line+=" $(mib "$fast_peak") MiB"
+  if [ "$rss_target" != "-" ]; then
+    line+=" (target: at most $rss_target MiB)"
+  fi
+  echo "$line (best of $repeat)"
+
+  time_io "$dir" "$dir/$name.tst" "$result_size" "$qzf_size" "$qzf1_size" \
+    "$repeat"
+  local io_time=$best
+  echo "  file I/O alone     $(printf '%8.3f' "$io_time") s  (read the test" \
+    "file twice, write result, qzf and qzf1; best of $repeat)"
+  line="  ruleval / file I/O: $(ratio "$fast_time" "$io_time")x"
+  if [ "$io_target" != "-" ]; then
+    line+=" (target: at most ${io_target}x)"
+  fi
+  echo "$line"
+
+  if [ "$ref_count" -gt 0 ]; then
+    time_program "$ref" "$build/ruleval_reference" "$name" "$ref_count"
+    local ref_time=$best
+    local runs="1 run"
+    if [ "$ref_count" -gt 1 ]; then runs="best of $ref_count"; fi
+    echo "  reference          $(printf '%8.3f' "$ref_time") s  ($runs)"
+    line="  speed-up over the reference: $(ratio "$ref_time" "$fast_time")x"
+    if [ "$speedup_target" != "-" ]; then
+      line+=" (target: at least ${speedup_target}x)"
+    fi
+    echo "$line"
+    local differ=()
+    for file in "$name.result" "$name.tcover" "$name.sum" stdout; do
+      cmp -s "$fast/$file" "$ref/$file" || differ+=("$file")
+    done
+    if [ ${#differ[@]} -gt 0 ]; then
+      echo "  OUTPUTS DIFFER from the reference: ${differ[*]}"
+      report_figures "$fast/stdout"
+      return 1
+    fi
+    echo "  outputs identical to the reference: $name.result, $name.tcover," \
+      "$name.sum and standard output"
+  else
+    echo "  reference skipped"
+  fi
+  report_figures "$fast/stdout"
+}
+
+# scaling NAME_SMALL NAME_LARGE WHAT FACTOR: how ruleval's time grows from
+# one generated variant to the other.
+scaling() {
+  local small=$1 large=$2 what=$3 factor=$4
+  local run small_time large_time
+  run=$(run_dir "$work/$small" "${small%%-*}" fast)
+  time_program "$run" "$build/ruleval" "${small%%-*}" "$repeat"
+  small_time=$best
+  run=$(run_dir "$work/$large" "${large%%-*}" fast)
+  time_program "$run" "$build/ruleval" "${large%%-*}" "$repeat"
+  large_time=$best
+  echo "  $what x$factor: $(printf '%.3f' "$small_time") s -> $(printf '%.3f' \
+"$large_time") s, time x$(ratio "$large_time" "$small_time")"
+}
+
+# ---- the run ---------------------------------------------------------------
+
+echo "ruleval benchmark, $build_type build in $build, workloads in $work"
+echo "$(uname -m), $(nproc) cores, $(date -u '+%Y-%m-%d %H:%M UTC')"
+
+generate small "$work/small"
+bench_workload small - - - "$repeat"
+if $small_only; then exit 0; fi
+
+reference_runs=0
+if $with_reference; then reference_runs=1; fi
+generate wide "$work/wide"
+bench_workload wide 64 - 3 "$reference_runs"
+generate rules "$work/rules"
+bench_workload rules 128 80 - "$reference_runs"
+
+echo "== scaling of ruleval (best of $repeat)"
+generate wide "$work/wide-quarter" --cases 250000
+scaling wide-quarter wide "wide, cases" 4
+generate rules "$work/rules-tenth" --rules 1000
+scaling rules-tenth rules "rules, rules" 10
