@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 #include <exception>
+#include <limits>
 #include <new>
 #include <thread>
 
@@ -24,21 +25,26 @@ std::uint64_t zero_bytes(std::uint64_t x) {
   return ~(((x & kLows) + kLows) | x | kLows);
 }
 
-// Adds `count` rows of `words` words into sums, a step of words at a time:
-// wide vector units take a step in one or two instructions.
+// Adds `count` rows of `words` words into sums, a step of words at a time
+// (wide vector units take a step in one or two instructions), and marks in
+// equal the bytes of every sum that equal those of full.
 #if defined(__x86_64__) && defined(__has_attribute)
 #if __has_attribute(target_clones)
 __attribute__((target_clones("avx512f", "avx2", "default")))
 #endif
 #endif
 void add_rows(const std::uint64_t* const* rows, std::size_t count,
-              std::size_t words, std::uint64_t* sums) {
+              std::size_t words, const std::uint64_t* full,
+              std::uint64_t* sums, std::uint64_t* equal) {
   for (std::size_t w = 0; w < words; w += kWordsPerStep) {
     std::uint64_t sum[kWordsPerStep] = {};
     for (std::size_t a = 0; a < count; ++a) {
       for (std::size_t k = 0; k < kWordsPerStep; ++k) sum[k] += rows[a][w + k];
     }
-    for (std::size_t k = 0; k < kWordsPerStep; ++k) sums[w + k] = sum[k];
+    for (std::size_t k = 0; k < kWordsPerStep; ++k) {
+      sums[w + k] = sum[k];
+      equal[w + k] = zero_bytes(sum[k] ^ full[w + k]);
+    }
   }
 }
 
@@ -58,6 +64,7 @@ class BlockMatcher {
         cases_(cases),
         majority_class_(majority_class),
         counts_(index.word_count()),
+        equal_(index.word_count()),
         terms_(index.terms()),
         scores_(index.class_count()),
         flags_(index.class_count()) {}
@@ -76,13 +83,17 @@ class BlockMatcher {
   Classification classify();
   Classification classify_by_full_matches();
   Classification classify_by_partial_scores();
+  template <std::size_t N>
+  void sum_partial_scores(std::size_t first);
 
   const RuleIndex& index_;
   const AttributeTable& table_;
   const CaseBuffer& cases_;
   const int majority_class_;
-  // Per rule byte: conditions met by the current case.
+  // Per rule byte: conditions met by the current case; and the high bit of
+  // every byte of a rule it fully matches.
   std::vector<std::uint64_t> counts_;
+  std::vector<std::uint64_t> equal_;
   // The current case's row of every tabulated attribute.
   std::vector<const std::uint64_t*> rows_;
   std::vector<float> terms_;
@@ -115,7 +126,8 @@ void BlockMatcher::count_met_conditions(std::size_t c) {
   rows_.clear();
   for (const TabulatedAttribute& attribute : attributes)
     rows_.push_back(attribute.row(cases_.code(c, attribute.position), words));
-  add_rows(rows_.data(), rows_.size(), words, counts_.data());
+  add_rows(rows_.data(), rows_.size(), words, index_.full_count().data(),
+           counts_.data(), equal_.data());
 }
 
 void BlockMatcher::match_one_by_one(std::size_t c) {
@@ -126,6 +138,8 @@ void BlockMatcher::match_one_by_one(std::size_t c) {
     const int met = met_conditions(table_, cases_, c, rule);
     const bool full = met == rule.and_pair_num;
     bytes[r] = full ? 1 : 0;
+    const std::size_t w = r / kRulesPerWord;
+    equal_[w] = zero_bytes(counts_[w] ^ index_.full_count()[w]);
     if (!full) terms_[index_.term_at(r)] = partial_score(met, rule);
     if (covers_case(table_, cases_, c, rule)) covered_one_by_one_.push_back(r);
   }
@@ -138,7 +152,7 @@ void BlockMatcher::find_full_matches() {
   const auto* full_bytes =
       reinterpret_cast<const unsigned char*>(full_count.data());
   for (std::size_t w = 0; w < counts_.size(); ++w) {
-    std::uint64_t equal = zero_bytes(counts_[w] ^ full_count[w]);
+    std::uint64_t equal = equal_[w];
     if (equal == 0) continue;
     if constexpr (std::endian::native == std::endian::little) {
       // Byte k of the word is bits 8k to 8k + 7: rule 8w + k.
@@ -194,17 +208,41 @@ Classification BlockMatcher::classify_by_full_matches() {
 // No rule of a class is fully met: every one adds its partial score, in
 // rule order, to its concept's.
 Classification BlockMatcher::classify_by_partial_scores() {
-  const unsigned char* bytes = count_bytes();
-  for (std::size_t i = 0; i < index_.class_count(); ++i) {
-    float score = 0;
-    for (std::size_t r = index_.concept_begin(i);
-         r < index_.concept_begin(i + 1); ++r) {
-      score += terms_[index_.term_at(r) + bytes[r]];
-    }
-    scores_[i] = score;
-  }
+  const std::size_t classes = index_.class_count();
+  std::size_t i = 0;
+  for (; i + 4 <= classes; i += 4) sum_partial_scores<4>(i);
+  for (; i + 2 <= classes; i += 2) sum_partial_scores<2>(i);
+  if (i < classes) sum_partial_scores<1>(i);
   return Classification{choose_concept(scores_, index_.class_has_rules()),
                         Decision::kPartialMatch};
+}
+
+// The partial scores of concepts first to first + N - 1, their sums taken
+// side by side so that their additions overlap; each still adds its rules'
+// scores one after another in rule order.
+template <std::size_t N>
+void BlockMatcher::sum_partial_scores(std::size_t first) {
+  const unsigned char* bytes = count_bytes();
+  const auto score = [&](std::size_t r) {
+    return terms_[index_.term_at(r) + bytes[r]];
+  };
+  std::size_t begin[N];
+  std::size_t length[N];
+  std::size_t common = std::numeric_limits<std::size_t>::max();
+  for (std::size_t k = 0; k < N; ++k) {
+    begin[k] = index_.concept_begin(first + k);
+    length[k] = index_.concept_begin(first + k + 1) - begin[k];
+    common = std::min(common, length[k]);
+  }
+  float sums[N] = {};
+  for (std::size_t t = 0; t < common; ++t) {
+    for (std::size_t k = 0; k < N; ++k) sums[k] += score(begin[k] + t);
+  }
+  for (std::size_t k = 0; k < N; ++k) {
+    for (std::size_t t = common; t < length[k]; ++t)
+      sums[k] += score(begin[k] + t);
+    scores_[first + k] = sums[k];
+  }
 }
 
 std::size_t block_count(std::size_t cases, std::size_t threads) {
