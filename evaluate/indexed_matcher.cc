@@ -152,6 +152,15 @@ void BlockMatcher::find_full_matches() {
   const auto* full_bytes =
       reinterpret_cast<const unsigned char*>(full_count.data());
   for (std::size_t w = 0; w < counts_.size(); ++w) {
+    if (w % kWordsPerStep == 0) {
+      // Most steps hold no full match at all.
+      std::uint64_t any = 0;
+      for (std::size_t k = 0; k < kWordsPerStep; ++k) any |= equal_[w + k];
+      if (any == 0) {
+        w += kWordsPerStep - 1;
+        continue;
+      }
+    }
     std::uint64_t equal = equal_[w];
     if (equal == 0) continue;
     if constexpr (std::endian::native == std::endian::little) {

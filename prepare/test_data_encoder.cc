@@ -1,6 +1,7 @@
 #include "prepare/test_data_encoder.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <exception>
 #include <filesystem>
@@ -18,9 +19,28 @@
 namespace ruleval {
 namespace {
 
+// Characters of tokens: the printable ones but the blank and the comma.
+constexpr std::array<bool, 256> kTokenChars = [] {
+  std::array<bool, 256> chars{};
+  for (int c = 33; c <= 126; ++c) chars[static_cast<std::size_t>(c)] = c != ',';
+  return chars;
+}();
+
 bool is_token_char(char c) {
-  const auto code = static_cast<unsigned char>(c);
-  return code >= 33 && code <= 126 && c != ',';
+  return kTokenChars[static_cast<unsigned char>(c)];
+}
+
+// The next token of line at or after *pos; see read_token.
+inline bool next_token(std::string_view line, std::size_t* pos,
+                       std::string_view* token) {
+  std::size_t p = *pos;
+  while (p < line.size() && !is_token_char(line[p])) ++p;
+  const std::size_t start = p;
+  while (p < line.size() && is_token_char(line[p])) ++p;
+  *pos = p;
+  if (start == p) return false;
+  *token = line.substr(start, p - start);
+  return true;
 }
 
 // The codes of a symbolic attribute's values by their text: an open
@@ -150,8 +170,9 @@ struct Part {
   char line_end = '\n';
   std::size_t line_count = 0;
   std::size_t first_case = 0;
-  std::size_t most_cases = 0;  // what the count of cases may still take
-  std::vector<char> text;
+  std::size_t most_cases = 0;         // what the count of cases may still take
+  std::vector<char>* text = nullptr;  // kept from block to block
+  std::size_t text_size = 0;
   std::size_t cases = 0;
   PartEnd end = PartEnd::kAllLines;
 };
@@ -179,16 +200,17 @@ class PartEncoder {
 void PartEncoder::encode(Part* part) const {
   // Room for the longest codes of every line, and of a last line without a
   // line feed.
-  part->text.resize((part->line_count + 1) *
-                    (coders_.size() * kLongestCode + 1));
-  char* at = part->text.data();
+  const std::size_t room =
+      (part->line_count + 1) * (coders_.size() * kLongestCode + 1);
+  if (part->text->size() < room) part->text->resize(room);
+  char* at = part->text->data();
   std::vector<std::uint32_t> row(coders_.size());
   std::string_view rest = part->lines;
   while (!rest.empty()) {
     const std::string_view line = take_line(&rest, part->line_end);
     if (!encode_line(line, part, &at, &row)) break;
   }
-  part->text.resize(static_cast<std::size_t>(at - part->text.data()));
+  part->text_size = static_cast<std::size_t>(at - part->text->data());
 }
 
 bool PartEncoder::encode_line(std::string_view line, Part* part, char** at,
@@ -201,7 +223,7 @@ bool PartEncoder::encode_line(std::string_view line, Part* part, char** at,
   std::size_t pos = 0;
   for (std::size_t a = 0; a < coders_.size(); ++a) {
     std::string_view token;
-    if (!read_token(line, &pos, &token)) {
+    if (!next_token(line, &pos, &token)) {
       part->end = PartEnd::kShortLine;
       return false;
     }
@@ -297,12 +319,14 @@ Status BlockEncoder::encode(InputFile& in, int* num_cases) {
   constexpr std::size_t kLeastPartBytes = std::size_t{1} << 16;
   const std::size_t threads = std::max<std::size_t>(
       1, std::min(8U, std::thread::hardware_concurrency()));
+  std::vector<std::vector<char>> texts(threads);
   Status status = Status::Ok();
   std::string_view lines;
   while (status.ok() && in.next_lines(kBlockBytes, &lines)) {
     std::vector<Part> parts = split_lines(
         lines, std::min(threads, 1 + lines.size() / kLeastPartBytes),
         in.line_end());
+    for (std::size_t p = 0; p < parts.size(); ++p) parts[p].text = &texts[p];
     status = place(&parts);
     if (!status.ok()) break;
     encode_parts(encoder_, &parts);
@@ -334,7 +358,7 @@ Status BlockEncoder::place(std::vector<Part>* parts) {
 
 bool BlockEncoder::take(std::vector<Part>& parts, Status* status) {
   for (Part& part : parts) {
-    out_.write(std::string_view(part.text.data(), part.text.size()));
+    out_.write(std::string_view(part.text->data(), part.text_size));
     num_cases_ += part.cases;
     switch (part.end) {
       case PartEnd::kAllLines:
@@ -389,14 +413,7 @@ void start_case_buffer(const AttributeTable& table,
 
 bool read_token(std::string_view line, std::size_t* pos,
                 std::string_view* token) {
-  std::size_t p = *pos;
-  while (p < line.size() && !is_token_char(line[p])) ++p;
-  const std::size_t start = p;
-  while (p < line.size() && is_token_char(line[p])) ++p;
-  *pos = p;
-  if (start == p) return false;
-  *token = line.substr(start, p - start);
-  return true;
+  return next_token(line, pos, token);
 }
 
 Status encode_test_cases(const std::string& base_name,
