@@ -25,9 +25,14 @@ std::uint64_t zero_bytes(std::uint64_t x) {
   return ~(((x & kLows) + kLows) | x | kLows);
 }
 
+// A step of words as one vector, which the compiler maps onto whatever
+// vector unit the code is built for.
+using Step = std::uint64_t
+    __attribute__((vector_size(kWordsPerStep * sizeof(std::uint64_t))));
+
 // Adds `count` rows of `words` words into sums, a step of words at a time
 // (wide vector units take a step in one or two instructions), and marks in
-// equal the bytes of every sum that equal those of full.
+// equal the high bit of every byte of a sum that equals that of full.
 #if defined(__x86_64__) && defined(__has_attribute)
 #if __has_attribute(target_clones)
 __attribute__((target_clones("avx512f", "avx2", "default")))
@@ -36,15 +41,21 @@ __attribute__((target_clones("avx512f", "avx2", "default")))
 void add_rows(const std::uint64_t* const* rows, std::size_t count,
               std::size_t words, const std::uint64_t* full,
               std::uint64_t* sums, std::uint64_t* equal) {
+  constexpr std::uint64_t kLows = 0x7F7F7F7F7F7F7F7FULL;
   for (std::size_t w = 0; w < words; w += kWordsPerStep) {
-    std::uint64_t sum[kWordsPerStep] = {};
-    for (std::size_t a = 0; a < count; ++a) {
-      for (std::size_t k = 0; k < kWordsPerStep; ++k) sum[k] += rows[a][w + k];
+    Step sum;
+    std::memcpy(&sum, rows[0] + w, sizeof sum);
+    for (std::size_t a = 1; a < count; ++a) {
+      Step row;
+      std::memcpy(&row, rows[a] + w, sizeof row);
+      sum += row;
     }
-    for (std::size_t k = 0; k < kWordsPerStep; ++k) {
-      sums[w + k] = sum[k];
-      equal[w + k] = zero_bytes(sum[k] ^ full[w + k]);
-    }
+    std::memcpy(sums + w, &sum, sizeof sum);
+    Step x;
+    std::memcpy(&x, full + w, sizeof x);
+    x ^= sum;
+    const Step zero = ~(((x & kLows) + kLows) | x | kLows);
+    std::memcpy(equal + w, &zero, sizeof zero);
   }
 }
 
@@ -65,6 +76,7 @@ class BlockMatcher {
         majority_class_(majority_class),
         counts_(index.word_count()),
         equal_(index.word_count()),
+        no_conditions_(index.word_count()),
         terms_(index.terms()),
         scores_(index.class_count()),
         flags_(index.class_count()) {}
@@ -96,6 +108,8 @@ class BlockMatcher {
   std::vector<std::uint64_t> equal_;
   // The current case's row of every tabulated attribute.
   std::vector<const std::uint64_t*> rows_;
+  // The row of a case when no attribute is tabulated: no condition met.
+  std::vector<std::uint64_t> no_conditions_;
   std::vector<float> terms_;
   // The current case's full matches, ascending, and which rules matched one
   // by one cover it.
@@ -126,6 +140,7 @@ void BlockMatcher::count_met_conditions(std::size_t c) {
   rows_.clear();
   for (const TabulatedAttribute& attribute : attributes)
     rows_.push_back(attribute.row(cases_.code(c, attribute.position), words));
+  if (rows_.empty()) rows_.push_back(no_conditions_.data());
   add_rows(rows_.data(), rows_.size(), words, index_.full_count().data(),
            counts_.data(), equal_.data());
 }
