@@ -28,7 +28,10 @@ std::string class_condition(const AttributeTable& table,
 std::string class_label(const AttributeTable& table, const Attribute& decision,
                         int k, int last) {
   if (decision.symbolic()) return table.value(decision, k).text;
-  return "(" + class_condition(table, decision, k, last) + ")";
+  std::string label = "(";
+  label += class_condition(table, decision, k, last);
+  label += ")";
+  return label;
 }
 
 double printable(double value) {

@@ -24,8 +24,10 @@ std::string numeric_condition(const AttributeTable& table, int a,
     return "(" + name + "<=" + bound_text(attribute, *upper) + ")";
   if (upper == nullptr)
     return "(" + name + ">" + bound_text(attribute, *lower) + ")";
-  return "(" + bound_text(attribute, *lower) + "<" + name +
-         "<=" + bound_text(attribute, *upper) + ")";
+  std::string text = "(";
+  text += bound_text(attribute, *lower);
+  text += "<" + name + "<=" + bound_text(attribute, *upper) + ")";
+  return text;
 }
 
 // The value of symbolic attribute a that the pair names. An OR group member

@@ -30,13 +30,13 @@ AttributeTable selected_table(const std::vector<std::pair<char, int>>& types) {
     Attribute attribute;
     attribute.AttriFlag = k + 1 == types.size() ? 'D' : 'C';
     attribute.AttriName =
-        k + 1 == types.size() ? "class" : "a" + std::to_string(k);
+        k + 1 == types.size() ? "class" : std::string("a") += std::to_string(k);
     attribute.AttriType = types[k].first;
     attribute.AttriPairNum = types[k].second;
     attribute.AttriValueP = static_cast<int>(table.values.size());
     for (int j = 0; j < attribute.AttriPairNum; ++j) {
       ValueEntry entry;
-      entry.text = "v" + std::to_string(j);
+      entry.text = std::string("v") += std::to_string(j);
       entry.point = static_cast<float>(10 * j);
       table.values.push_back(entry);
     }
