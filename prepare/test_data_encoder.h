@@ -1,4 +1,5 @@
-// Encoder of the raw test data (B.tst) into coded cases (B.qzf).
+// Encoder of the raw test data (B.tst) into coded cases: the case buffer,
+// and B.qzf for inspection.
 //
 // B.tst holds one case per line, one value per attribute of the description,
 // in description order. Values are tokens: runs of printable characters
@@ -7,7 +8,9 @@
 // "%d " and the line ended by "\n". Encoding stops at the first line with
 // fewer values than attributes (a blank line, or the end of the file); the
 // codes of that line's values stand at the end of B.qzf without a line feed
-// and belong to no case.
+// and belong to no case. The file is read a block of lines at a time, each
+// block encoded by all cores; the outcome, messages included, is that of
+// reading it line by line.
 #pragma once
 
 #include <cstddef>
