@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -65,8 +66,54 @@ class AttributeCoder {
   std::vector<float> points_;
 };
 
-Status encode_lines(InputFile& in, const std::vector<AttributeCoder>& coders,
-                    OutputFile& out, int* num_cases) {
+std::vector<AttributeCoder> make_coders(const AttributeTable& table) {
+  std::vector<AttributeCoder> coders;
+  coders.reserve(table.attributes.size());
+  for (const Attribute& attribute : table.attributes) {
+    coders.emplace_back(attribute, table);
+  }
+  return coders;
+}
+
+// The lines of test data held in memory, given as InputFile gives the lines
+// of a file: a last line without a line feed counts too.
+class TextLines {
+ public:
+  explicit TextLines(std::string_view text) : text_(text) {}
+
+  bool next_line(std::string_view* line) {
+    if (pos_ >= text_.size()) return false;
+    std::size_t end = text_.find('\n', pos_);
+    if (end == std::string_view::npos) end = text_.size();
+    *line = text_.substr(pos_, end - pos_);
+    pos_ = end + 1;
+    return true;
+  }
+
+ private:
+  std::string_view text_;
+  std::size_t pos_ = 0;
+};
+
+// Codes appended to a string in the form OutputFile writes them.
+class CodeText {
+ public:
+  explicit CodeText(std::string* text) : text_(text) {}
+
+  void write_code(std::uint32_t code) {
+    *text_ += std::to_string(code);
+    text_->push_back(' ');
+  }
+  void put(char c) { text_->push_back(c); }
+
+ private:
+  std::string* text_;
+};
+
+// Lines is InputFile or TextLines, Codes OutputFile or CodeText.
+template <class Lines, class Codes>
+Status encode_lines(Lines& in, const std::vector<AttributeCoder>& coders,
+                    Codes& out, int* num_cases) {
   *num_cases = 0;
   std::string_view line;
   while (in.next_line(&line)) {
@@ -115,11 +162,7 @@ Status encode_test_cases(const std::string& base_name,
   OutputFile out;
   if (!out.open(replace_extension(base_name, "qzf"))) return open_failure;
 
-  std::vector<AttributeCoder> coders;
-  coders.reserve(table.attributes.size());
-  for (const Attribute& attribute : table.attributes) {
-    coders.emplace_back(attribute, table);
-  }
+  const std::vector<AttributeCoder> coders = make_coders(table);
   const Status status = encode_lines(in, coders, out, num_cases);
   const Status closed = out.close();
   if (!status.ok()) return status;
@@ -127,6 +170,13 @@ Status encode_test_cases(const std::string& base_name,
     return read_failure(replace_extension(base_name, "tst"));
   }
   return closed;
+}
+
+Status encode_test_text(std::string_view text, const AttributeTable& table,
+                        std::string* codes, int* num_cases) {
+  TextLines lines(text);
+  CodeText out(codes);
+  return encode_lines(lines, make_coders(table), out, num_cases);
 }
 
 }  // namespace ruleval
