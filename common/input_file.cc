@@ -53,20 +53,26 @@ InputFile::~InputFile() {
 bool InputFile::open(const std::string& path) {
   file_ = open_for_reading(path);
   if (file_ == nullptr) return false;
-  buffer_.resize(kChunk);
+  buffer_ = std::make_unique_for_overwrite<char[]>(kChunk);
+  capacity_ = kChunk;
   return true;
 }
 
 bool InputFile::fill() {
   if (eof_ || failed_ || file_ == nullptr) return false;
   if (pos_ > 0) {
-    std::memmove(buffer_.data(), buffer_.data() + pos_, end_ - pos_);
+    std::memmove(buffer_.get(), buffer_.get() + pos_, end_ - pos_);
     end_ -= pos_;
     pos_ = 0;
   }
-  if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+  if (end_ == capacity_) {
+    auto larger = std::make_unique_for_overwrite<char[]>(capacity_ * 2);
+    std::memcpy(larger.get(), buffer_.get(), end_);
+    buffer_ = std::move(larger);
+    capacity_ *= 2;
+  }
   const std::size_t got =
-      std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
+      std::fread(buffer_.get() + end_, 1, capacity_ - end_, file_);
   end_ += got;
   if (got == 0) {
     if (std::ferror(file_)) {
@@ -82,12 +88,12 @@ bool InputFile::fill() {
 bool InputFile::next_line(std::string_view* line) {
   std::size_t searched = pos_;
   for (;;) {
-    const char* start = buffer_.data() + searched;
+    const char* start = buffer_.get() + searched;
     const void* found = std::memchr(start, '\n', end_ - searched);
     if (found != nullptr) {
       const std::size_t newline = static_cast<std::size_t>(
-          static_cast<const char*>(found) - buffer_.data());
-      *line = std::string_view(buffer_.data() + pos_, newline - pos_);
+          static_cast<const char*>(found) - buffer_.get());
+      *line = std::string_view(buffer_.get() + pos_, newline - pos_);
       pos_ = newline + 1;
       return true;
     }
@@ -96,7 +102,7 @@ bool InputFile::next_line(std::string_view* line) {
     searched = pos_ + scanned;
   }
   if (failed_ || pos_ == end_) return false;
-  *line = std::string_view(buffer_.data() + pos_, end_ - pos_);
+  *line = std::string_view(buffer_.get() + pos_, end_ - pos_);
   pos_ = end_;
   return true;
 }

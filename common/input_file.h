@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,7 +52,9 @@ class InputFile {
   std::FILE* file_ = nullptr;
   bool eof_ = false;
   bool failed_ = false;
-  std::vector<char> buffer_;
+  // Left uninitialised: only the bytes read into it are ever looked at.
+  std::unique_ptr<char[]> buffer_;
+  std::size_t capacity_ = 0;
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
 };
