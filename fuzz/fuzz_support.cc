@@ -23,7 +23,7 @@ std::vector<std::string_view> split_input(const std::uint8_t* data,
 }
 
 const char* const kFixedDescription =
-    "Attrinum=5   Casenum=3\n"
+    "Attrinum=6   Casenum=3\n"
     "AttriFlag=C AttriName=colour AttriType=S AttriPairNum=3 AttriValueP=0 "
     "AttriPriority=2\n"
     "red green blue\n"
@@ -36,7 +36,10 @@ const char* const kFixedDescription =
     "AttriFlag=C AttriName=size AttriType=R AttriPairNum=3 AttriValueP=8 "
     "AttriPriority=3\n"
     "0.5 1.5 2.5\n"
-    "AttriFlag=D AttriName=class AttriType=S AttriPairNum=3 AttriValueP=11 "
+    "AttriFlag=C AttriName=shape AttriType=S AttriPairNum=2 AttriValueP=11 "
+    "AttriPriority=4\n"
+    "round square\n"
+    "AttriFlag=D AttriName=class AttriType=S AttriPairNum=3 AttriValueP=13 "
     "AttriPriority=0\n"
     "yes no maybe\n";
 

@@ -23,9 +23,10 @@ inline constexpr std::string_view kSeparator = "\n%%\n";
 std::vector<std::string_view> split_input(const std::uint8_t* data,
                                           std::size_t size, std::size_t parts);
 
-// A description of a symbolic, an integer and a real condition attribute, an
+// A description of symbolic, integer and real condition attributes, an
 // excluded one and a symbolic decision attribute, for inputs that hold only
-// the file after it.
+// the file after it. In selected order: count (I), colour (S), size (R),
+// shape (S), class.
 extern const char* const kFixedDescription;
 
 // Reads description and selects its attributes the way a run does: on
