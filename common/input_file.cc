@@ -55,20 +55,26 @@ InputFile::~InputFile() {
 bool InputFile::open(const std::string& path) {
   file_ = open_for_reading(path);
   if (file_ == nullptr) return false;
-  buffer_.resize(kChunk);
+  buffer_ = std::make_unique_for_overwrite<char[]>(kChunk);
+  capacity_ = kChunk;
   return true;
 }
 
 bool InputFile::fill() {
   if (eof_ || failed_ || file_ == nullptr) return false;
   if (pos_ > 0) {
-    std::memmove(buffer_.data(), buffer_.data() + pos_, end_ - pos_);
+    std::memmove(buffer_.get(), buffer_.get() + pos_, end_ - pos_);
     end_ -= pos_;
     pos_ = 0;
   }
-  if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+  if (end_ == capacity_) {
+    auto larger = std::make_unique_for_overwrite<char[]>(capacity_ * 2);
+    std::memcpy(larger.get(), buffer_.get(), end_);
+    buffer_ = std::move(larger);
+    capacity_ *= 2;
+  }
   const std::size_t got =
-      std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
+      std::fread(buffer_.get() + end_, 1, capacity_ - end_, file_);
   end_ += got;
   if (got == 0) {
     if (std::ferror(file_)) {
@@ -81,16 +87,24 @@ bool InputFile::fill() {
   return true;
 }
 
+LineFormat line_format(std::string_view start) {
+  LineFormat format;
+  if (start.starts_with(kByteOrderMark)) format.skip = kByteOrderMark.size();
+  const std::size_t first_end = start.find_first_of("\r\n");
+  if (first_end != std::string_view::npos && start[first_end] == '\r' &&
+      (first_end + 1 == start.size() || start[first_end + 1] != '\n')) {
+    format.line_end = '\r';
+  }
+  return format;
+}
+
 void InputFile::start_lines() {
   lines_started_ = true;
   if (peek() == EOF) return;
-  const std::string_view data(buffer_.data() + pos_, end_ - pos_);
-  if (data.starts_with(kByteOrderMark)) pos_ += kByteOrderMark.size();
-  const std::size_t first_end = data.find_first_of("\r\n");
-  if (first_end != std::string_view::npos && data[first_end] == '\r' &&
-      (first_end + 1 == data.size() || data[first_end + 1] != '\n')) {
-    line_end_ = '\r';
-  }
+  const LineFormat format =
+      line_format(std::string_view(buffer_.get() + pos_, end_ - pos_));
+  pos_ += format.skip;
+  line_end_ = format.line_end;
 }
 
 void InputFile::end_line(std::size_t end) {
@@ -117,14 +131,14 @@ bool InputFile::next_lines(std::size_t size, std::string_view* lines) {
     if (end > pos_) {
       const std::size_t start = pos_;
       end_line(end - 1);  // with the line feed after a carriage return
-      *lines = std::string_view(buffer_.data() + start, pos_ - start);
+      *lines = std::string_view(buffer_.get() + start, pos_ - start);
       return true;
     }
     // No line ends in the buffer: one long line, or the last one.
     if (!fill()) break;
   }
   if (failed_ || pos_ == end_) return false;
-  *lines = std::string_view(buffer_.data() + pos_, end_ - pos_);
+  *lines = std::string_view(buffer_.get() + pos_, end_ - pos_);
   pos_ = end_;
   return true;
 }
@@ -137,12 +151,12 @@ bool InputFile::next_line(std::string_view* line) {
   }
   std::size_t searched = pos_;
   for (;;) {
-    const char* start = buffer_.data() + searched;
+    const char* start = buffer_.get() + searched;
     const void* found = std::memchr(start, line_end_, end_ - searched);
     if (found != nullptr) {
       const std::size_t end = static_cast<std::size_t>(
-          static_cast<const char*>(found) - buffer_.data());
-      *line = std::string_view(buffer_.data() + pos_, end - pos_);
+          static_cast<const char*>(found) - buffer_.get());
+      *line = std::string_view(buffer_.get() + pos_, end - pos_);
       end_line(end);
       return true;
     }
@@ -151,7 +165,7 @@ bool InputFile::next_line(std::string_view* line) {
     searched = pos_ + scanned;
   }
   if (failed_ || pos_ == end_) return false;
-  *line = std::string_view(buffer_.data() + pos_, end_ - pos_);
+  *line = std::string_view(buffer_.get() + pos_, end_ - pos_);
   pos_ = end_;
   return true;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,15 @@ namespace ruleval {
 // Reads a whole file into text. Returns false when the file cannot be opened
 // or read (a directory, for one).
 bool read_whole_file(const std::string& path, std::string* text);
+
+// How the lines of a text that starts as `start` does are read: the length
+// of a byte order mark to skip, and what ends a line (a carriage return
+// when the first line ends with one alone, a line feed otherwise).
+struct LineFormat {
+  std::size_t skip = 0;
+  char line_end = '\n';
+};
+LineFormat line_format(std::string_view start);
 
 class InputFile {
  public:
@@ -61,7 +71,7 @@ class InputFile {
   }
   // The unread bytes in the buffer, and their consumption.
   std::string_view buffered() const {
-    return std::string_view(buffer_.data() + pos_, end_ - pos_);
+    return std::string_view(buffer_.get() + pos_, end_ - pos_);
   }
   void consume(std::size_t n) { pos_ += n; }
 
@@ -82,7 +92,9 @@ class InputFile {
   // A line ended with a carriage return at the end of the buffer: a line
   // feed that comes next belongs to that line end.
   bool pending_line_feed_ = false;
-  std::vector<char> buffer_;
+  // Left uninitialised: only the bytes read into it are ever looked at.
+  std::unique_ptr<char[]> buffer_;
+  std::size_t capacity_ = 0;
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
 };

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace ruleval {
 namespace {
 
@@ -58,6 +60,35 @@ TEST(TextScanner, RealsRoundToSinglePrecisionAndMustBeFinite) {
     if (c.result == NumberResult::kOk) {
       EXPECT_EQ(c.value, value) << c.text;
     }
+  }
+}
+
+TEST(TextScanner, RealsEndWhereTheNumberEnds) {
+  // Each text holds the numbers listed, one after another.
+  const struct {
+    const char* text;
+    std::vector<float> values;
+  } cases[] = {
+      {"1-1+2.5-3e1", {1, -1, 2.5f, -30}},
+      {"1.5.5.25", {1.5f, 0.5f, 0.25f}},
+      {"5.-2", {5, -2}},
+      {"0x1p3 0X.8P1", {8, 1}},
+      {"0x10.8p-1", {8.25f}},
+      {"1e+-2", {1}},  // the exponent needs digits; "e" stops the reading
+      {"0xg", {0}},
+      {"2E2.5", {200, 0.5f}},
+  };
+  for (const auto& c : cases) {
+    TextScanner scanner(c.text);
+    std::vector<float> values;
+    float value = 0;
+    while (scanner.real(&value) == NumberResult::kOk) values.push_back(value);
+    EXPECT_EQ(c.values, values) << c.text;
+  }
+  for (const char* odd : {"infinity", "-INF", "nan(123_x)", "nan()"}) {
+    TextScanner scanner(odd);
+    float value = 0;
+    EXPECT_EQ(NumberResult::kOutOfRange, scanner.real(&value)) << odd;
   }
 }
 

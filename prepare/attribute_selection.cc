@@ -131,22 +131,28 @@ std::vector<int> selected_rows(std::vector<Attribute> attributes) {
   return rows;
 }
 
-Status select_attributes(const std::string& base_name, int num_cases,
-                         const CaseBuffer& cases, AttributeTable* table,
-                         int* record_length) {
-  std::vector<OrderedEntry> list;
-  if (order_attributes(&table->attributes, &list) < 0) {
+Status plan_selection(std::vector<Attribute>* attributes,
+                      std::vector<OrderedEntry>* list) {
+  if (order_attributes(attributes, list) < 0) {
     return Status::Fatal("\n No condition attributes in the table");
   }
   // A numeric decision attribute needs two points to bound one class.
   const Attribute& decision =
-      table->attributes[static_cast<std::size_t>(list.back().index)];
+      (*attributes)[static_cast<std::size_t>(list->back().index)];
   if (number_of_classes(decision) < 1) {
     return Status::Fatal(format("\nDecision attribute %s has no classes\n",
                                 decision.AttriName.c_str()));
   }
-  Status status =
-      write_selected_description(base_name, *table, list, num_cases);
+  return Status::Ok();
+}
+
+Status select_attributes(const std::string& base_name, int num_cases,
+                         const CaseBuffer& cases, AttributeTable* table,
+                         int* record_length) {
+  std::vector<OrderedEntry> list;
+  Status status = plan_selection(&table->attributes, &list);
+  if (!status.ok()) return status;
+  status = write_selected_description(base_name, *table, list, num_cases);
   if (!status.ok()) return status;
   status = write_ordered_cases(base_name, cases);
   if (!status.ok()) return status;

@@ -55,6 +55,11 @@ Status select_attributes(const std::string& base_name, int num_cases,
 int order_attributes(std::vector<Attribute>* attributes,
                      std::vector<OrderedEntry>* list);
 
+// order_attributes, failing as select_attributes does when no condition
+// attribute remains or the decision attribute has no classes.
+Status plan_selection(std::vector<Attribute>* attributes,
+                      std::vector<OrderedEntry>* list);
+
 // Writes B.fmc1. A file that cannot be created is passed over, since nothing
 // reads it; a write that fails is an error.
 Status write_selected_description(const std::string& base_name,

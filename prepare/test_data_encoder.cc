@@ -290,16 +290,54 @@ void encode_parts(const PartEncoder& encoder, std::vector<Part>* parts) {
   }
 }
 
+// The test data held in memory, given as InputFile gives the lines of a
+// file: after a byte order mark, and ended as its first line ends.
+class TextLines {
+ public:
+  explicit TextLines(std::string_view text) {
+    const LineFormat format = line_format(text);
+    text_ = text.substr(format.skip);
+    line_end_ = format.line_end;
+  }
+
+  // All of the lines at once.
+  bool next_lines(std::size_t, std::string_view* lines) {
+    if (text_.empty()) return false;
+    *lines = text_;
+    text_ = std::string_view();
+    return true;
+  }
+  char line_end() const { return line_end_; }
+  bool failed() const { return false; }
+
+ private:
+  std::string_view text_;
+  char line_end_ = '\n';
+};
+
+// Codes appended to a string as B.qzf would hold them.
+class CodeText {
+ public:
+  explicit CodeText(std::string* text) : text_(text) {}
+  void write(std::string_view text) { text_->append(text); }
+
+ private:
+  std::string* text_;
+};
+
 // Reads the test data a block of lines at a time, splits each block among
 // the cores, and takes the parts in order up to the first line that ends
 // the encoding: the outcome is that of one thread reading line by line.
+// Lines is InputFile or TextLines, Codes OutputFile or CodeText.
+template <class Codes>
 class BlockEncoder {
  public:
-  BlockEncoder(const PartEncoder& encoder, const std::string& path,
-               OutputFile& out, CaseBuffer* cases)
+  BlockEncoder(const PartEncoder& encoder, const std::string& path, Codes& out,
+               CaseBuffer* cases)
       : encoder_(encoder), path_(path), out_(out), cases_(cases) {}
 
-  Status encode(InputFile& in, int* num_cases);
+  template <class Lines>
+  Status encode(Lines& in, int* num_cases);
 
  private:
   // Lays out the parts' cases after the cases so far.
@@ -309,12 +347,14 @@ class BlockEncoder {
 
   const PartEncoder& encoder_;
   const std::string& path_;
-  OutputFile& out_;
+  Codes& out_;
   CaseBuffer* cases_;
   std::size_t num_cases_ = 0;
 };
 
-Status BlockEncoder::encode(InputFile& in, int* num_cases) {
+template <class Codes>
+template <class Lines>
+Status BlockEncoder<Codes>::encode(Lines& in, int* num_cases) {
   constexpr std::size_t kBlockBytes = std::size_t{1} << 21;
   constexpr std::size_t kLeastPartBytes = std::size_t{1} << 16;
   const std::size_t threads = std::max<std::size_t>(
@@ -337,7 +377,8 @@ Status BlockEncoder::encode(InputFile& in, int* num_cases) {
   return status;
 }
 
-Status BlockEncoder::place(std::vector<Part>* parts) {
+template <class Codes>
+Status BlockEncoder<Codes>::place(std::vector<Part>* parts) {
   constexpr auto kMostCases =
       static_cast<std::size_t>(std::numeric_limits<int>::max());
   std::size_t next = num_cases_;
@@ -356,7 +397,8 @@ Status BlockEncoder::place(std::vector<Part>* parts) {
   return Status::Ok();
 }
 
-bool BlockEncoder::take(std::vector<Part>& parts, Status* status) {
+template <class Codes>
+bool BlockEncoder<Codes>::take(std::vector<Part>& parts, Status* status) {
   for (Part& part : parts) {
     out_.write(std::string_view(part.text->data(), part.text_size));
     num_cases_ += part.cases;
@@ -440,12 +482,30 @@ Status encode_test_cases(const std::string& base_name,
   start_case_buffer(table, kept, most_cases(path, table.attributes.size()),
                     cases);
   const PartEncoder part_encoder(coders, kept, cases);
-  const Status status =
-      BlockEncoder(part_encoder, path, out, cases).encode(in, num_cases);
+  const Status status = BlockEncoder<OutputFile>(part_encoder, path, out, cases)
+                            .encode(in, num_cases);
   const Status closed = out.close();
   if (!status.ok()) return status;
   if (in.failed()) return read_failure(path);
   return closed;
+}
+
+Status encode_test_text(std::string_view text, const AttributeTable& table,
+                        std::string* codes, int* num_cases) {
+  std::vector<AttributeCoder> coders;
+  std::vector<int> every;
+  for (const Attribute& attribute : table.attributes) {
+    every.push_back(static_cast<int>(coders.size()));
+    coders.emplace_back(attribute, table);
+  }
+  CaseBuffer cases;
+  start_case_buffer(table, every, 0, &cases);
+  const PartEncoder part_encoder(coders, every, &cases);
+  const std::string path = "test data";
+  CodeText out(codes);
+  TextLines lines(text);
+  return BlockEncoder<CodeText>(part_encoder, path, out, &cases)
+      .encode(lines, num_cases);
 }
 
 }  // namespace ruleval

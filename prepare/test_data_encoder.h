@@ -39,4 +39,10 @@ Status encode_test_cases(const std::string& base_name,
                          const std::vector<int>& kept, CaseBuffer* cases,
                          int* num_cases);
 
+// The same for test data already in memory: appends to codes what B.qzf
+// would hold. Fails as encode_test_cases does on a symbolic value that is
+// not among its attribute's values.
+Status encode_test_text(std::string_view text, const AttributeTable& table,
+                        std::string* codes, int* num_cases);
+
 }  // namespace ruleval

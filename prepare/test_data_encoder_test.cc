@@ -189,6 +189,23 @@ TEST_F(EncoderTest, UnknownSymbolicValueNamesTheCase) {
   EXPECT_EQ("0 ", read_file(dir_.file("t.qzf")));
 }
 
+TEST_F(EncoderTest, TextInMemoryIsEncodedAsTheFileIs) {
+  for (const char* tst :
+       {"green, yes, 12.5\nred,no,31\n", "red yes 1\ngreen no\nred yes 1\n",
+        "red yes 1\ngreen", "red yes 1 more\r\ngreen no 25", "", "\n",
+        "red yes 1\nred maybe 1\n"}) {
+    int file_cases = -1;
+    const std::string from_file = encode(tst, &file_cases);
+    std::string codes;
+    int text_cases = -1;
+    const Status status = encode_test_text(tst, table_, &codes, &text_cases);
+    EXPECT_EQ(from_file, status.ok() ? codes : status.message()) << tst;
+    if (status.ok()) {
+      EXPECT_EQ(file_cases, text_cases) << tst;
+    }
+  }
+}
+
 TEST_F(EncoderTest, MissingTestDataWritesNothing) {
   int cases = 0;
   EXPECT_EQ("\n Cannot open test data file: " + dir_.file("none") +

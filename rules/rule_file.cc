@@ -1,6 +1,7 @@
 #include "rules/rule_file.h"
 
 #include <cstddef>
+#include <unordered_map>
 #include <vector>
 
 #include "common/input_file.h"
@@ -36,6 +37,19 @@ class RuleParser {
   Status check_group_walk(const Rule& rule,
                           const std::vector<std::size_t>& orflag_at,
                           bool symbolic_heads_only) const;
+  // The coverage report reads the pairs of each symbolic attribute apart:
+  // from the start of the rule, a pair on the attribute with direction 0
+  // and an orflag m other than 1 takes the m pairs from it as its group,
+  // also when it stands inside a group of another attribute, and a plain
+  // "is value" pair ends the reading. Such a group must fit as well.
+  Status check_report_groups(const Rule& rule,
+                             const std::vector<std::size_t>& orflag_at) const;
+  Status group_overrun(std::size_t orflag_at, int orflag, int pairs) const {
+    return parser_.malformed_at(
+        orflag_at,
+        format("OR group of %d pairs runs past the %d pairs of its rule",
+               orflag, pairs));
+  }
 
   const Attribute& attribute(int attrino) const {
     return table_.attributes[static_cast<std::size_t>(attrino)];
@@ -190,6 +204,7 @@ Status RuleParser::check_groups(
     const Rule& rule, const std::vector<std::size_t>& orflag_at) const {
   Status status = check_group_walk(rule, orflag_at, false);
   if (status.ok()) status = check_group_walk(rule, orflag_at, true);
+  if (status.ok()) status = check_report_groups(rule, orflag_at);
   return status;
 }
 
@@ -207,12 +222,36 @@ Status RuleParser::check_group_walk(const Rule& rule,
       continue;
     }
     if (pair.orflag > n - l) {
-      return parser_.malformed_at(
-          orflag_at[static_cast<std::size_t>(l)],
-          format("OR group of %d pairs runs past the %d pairs of its rule",
-                 pair.orflag, n));
+      return group_overrun(orflag_at[static_cast<std::size_t>(l)], pair.orflag,
+                           n);
     }
     l += pair.orflag;
+  }
+  return Status::Ok();
+}
+
+Status RuleParser::check_report_groups(
+    const Rule& rule, const std::vector<std::size_t>& orflag_at) const {
+  // Where the reading of each attribute goes on, in one pass for all.
+  struct Reading {
+    int next = 0;
+    bool ended = false;
+  };
+  std::unordered_map<int, Reading> readings;
+  const int n = rule.num_of_pairs();
+  for (int k = 0; k < n; ++k) {
+    const ConditionPair& pair = rule.pairs[static_cast<std::size_t>(k)];
+    if (!attribute(pair.attrino).symbolic() || pair.direction != 0) continue;
+    Reading& reading = readings[pair.attrino];
+    if (reading.ended || k < reading.next) continue;
+    if (pair.orflag == 1) {
+      reading.ended = true;
+    } else if (pair.orflag > n - k) {
+      return group_overrun(orflag_at[static_cast<std::size_t>(k)], pair.orflag,
+                           n);
+    } else {
+      reading.next = k + pair.orflag;
+    }
   }
   return Status::Ok();
 }

@@ -125,6 +125,17 @@ TEST(RuleFileTest, AcceptsEmptyConceptsEmptyRulesAndExtraConcepts) {
   EXPECT_EQ(3, parsed.store.concepts[2][0].and_pair_num);
 }
 
+TEST(RuleFileTest, AcceptsAMemberOrflagThatNoReadingTakes) {
+  // The second pair is a member of the group on a0 in every reading of the
+  // rule, so its orflag is never read.
+  const Parsed parsed =
+      parse(example_with("attrino=0  parino=2  direction=0  orflag=1\n"
+                         "attrino=1  parino=0  direction=1  orflag=1",
+                         "attrino=0  parino=2  direction=0  orflag=2\n"
+                         "attrino=0  parino=0  direction=0  orflag=5"));
+  EXPECT_TRUE(parsed.status.ok()) << parsed.status.message();
+}
+
 TEST(RuleFileTest, HoldsAnyNumberOfRulesAndPairs) {
   std::string text =
       "Concept_num=2 Total_rulenum=1201 Majority_class=0 Rule_qualityno=1\n"
@@ -237,6 +248,13 @@ TEST(RuleFileTest, MalformedFilesNameTheLineAtFault) {
                     "attrino=2  parino=1  direction=1  orflag=2\n"
                     "attrino=1  parino=0  direction=0  orflag=2"),
        "line 7: OR group of 2 pairs runs past the 2 pairs of its rule", true},
+      // A group only the coverage report sees: its reading of a1 takes the
+      // member of the group on a0 for the head of a group of its own.
+      {example_with("attrino=0  parino=2  direction=0  orflag=1\n"
+                    "attrino=1  parino=0  direction=1  orflag=1",
+                    "attrino=0  parino=2  direction=0  orflag=2\n"
+                    "attrino=1  parino=0  direction=0  orflag=3"),
+       "line 7: OR group of 3 pairs runs past the 2 pairs of its rule", true},
       // Declared counts far beyond the text end at the text, not in memory.
       {example_with("Concept_num=2", "Concept_num=2147483647"),
        "line 10: unexpected end of file, expected Concept=", true},
