@@ -54,6 +54,8 @@ void add_rows(const std::uint64_t* const* rows, std::size_t count,
     Step x;
     std::memcpy(&x, full + w, sizeof x);
     x ^= sum;
+    // zero_bytes on a vector, written out: a vector cannot be passed to a
+    // function built for any vector unit.
     const Step zero = ~(((x & kLows) + kLows) | x | kLows);
     std::memcpy(equal + w, &zero, sizeof zero);
   }
