@@ -11,15 +11,6 @@ namespace {
 
 constexpr std::size_t kChunk = 1 << 20;
 
-bool is_space(int c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' ||
-         c == '\f';
-}
-
-void skip_space(InputFile& in) {
-  while (is_space(in.peek())) in.get();
-}
-
 // fopen opens a directory for reading on some systems and fails only when
 // it is read; a directory is a file that cannot be opened here.
 std::FILE* open_for_reading(const std::string& path) {
@@ -167,62 +158,6 @@ bool InputFile::next_line(std::string_view* line) {
   if (failed_ || pos_ == end_) return false;
   *line = std::string_view(buffer_.get() + pos_, end_ - pos_);
   pos_ = end_;
-  return true;
-}
-
-namespace {
-
-constexpr long long kMagnitudeCap = 1LL << 40;
-
-// An integer whose white space, sign and digits, with the white space after
-// them, all stand in the buffered bytes: read without a call per byte.
-// False, with nothing consumed, when the buffer ends first.
-bool read_buffered_integer(InputFile& in, long long* value) {
-  const std::string_view text = in.buffered();
-  std::size_t i = 0;
-  while (i < text.size() && is_space(static_cast<unsigned char>(text[i]))) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    negative = text[i] == '-';
-    ++i;
-  }
-  long long magnitude = 0;
-  const std::size_t first_digit = i;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    if (magnitude < kMagnitudeCap) magnitude = magnitude * 10 + (text[i] - '0');
-  }
-  if (i == first_digit) return false;
-  while (i < text.size() && is_space(static_cast<unsigned char>(text[i]))) ++i;
-  if (i == text.size()) return false;
-  in.consume(i);
-  *value = negative ? -magnitude : magnitude;
-  return true;
-}
-
-}  // namespace
-
-bool read_integer(InputFile& in, long long* value) {
-  // Codes are short: most stand whole within the next few bytes.
-  constexpr std::size_t kTypicalSpan = 64;
-  in.look_ahead(kTypicalSpan);
-  if (read_buffered_integer(in, value)) return true;
-  skip_space(in);
-  int c = in.peek();
-  bool negative = false;
-  if (c == '+' || c == '-') {
-    negative = c == '-';
-    in.get();
-    c = in.peek();
-  }
-  if (c < '0' || c > '9') return false;
-  long long magnitude = 0;
-  while (c >= '0' && c <= '9') {
-    if (magnitude < kMagnitudeCap) magnitude = magnitude * 10 + (c - '0');
-    in.get();
-    c = in.peek();
-  }
-  *value = negative ? -magnitude : magnitude;
-  skip_space(in);
   return true;
 }
 

@@ -1,6 +1,6 @@
 // Buffered reading of text files, sized for test sets of millions of lines:
-// whole lines found with memchr in a large buffer that grows for long lines,
-// or single bytes for the integer streams of the coded case files.
+// whole lines, or blocks of them, found in a large buffer that grows for
+// long lines.
 #pragma once
 
 #include <cstdio>
@@ -53,29 +53,15 @@ class InputFile {
   // What ends a line: a line feed, or a carriage return in files whose first
   // line ends with one alone. Known once reading lines has begun.
   char line_end() const { return line_end_; }
-  // The next byte, or EOF at the end of the file or on a read error.
-  int get() {
-    if (pos_ == end_ && !fill()) return EOF;
-    return static_cast<unsigned char>(buffer_[pos_++]);
-  }
+  // True when reading stopped on an error rather than at the end of the file.
+  bool failed() const { return failed_; }
+
+ private:
   // The next byte without consuming it, or EOF.
   int peek() {
     if (pos_ == end_ && !fill()) return EOF;
     return static_cast<unsigned char>(buffer_[pos_]);
   }
-  // True when reading stopped on an error rather than at the end of the file.
-  bool failed() const { return failed_; }
-  // At least n unread bytes in buffered(), unless the file ends first.
-  void look_ahead(std::size_t n) {
-    if (end_ - pos_ < n) fill();
-  }
-  // The unread bytes in the buffer, and their consumption.
-  std::string_view buffered() const {
-    return std::string_view(buffer_.get() + pos_, end_ - pos_);
-  }
-  void consume(std::size_t n) { pos_ += n; }
-
- private:
   // Moves unread bytes to the front and reads more after them; false when
   // nothing more could be read.
   bool fill();
@@ -101,10 +87,5 @@ class InputFile {
 
 // The message for a file that could not be read to its end.
 Status read_failure(const std::string& path);
-
-// Reads an optionally signed decimal integer after any white space, as "%d "
-// does, and skips the white space after it. Returns false at the end of the
-// input or when no digits stand there.
-bool read_integer(InputFile& in, long long* value);
 
 }  // namespace ruleval

@@ -69,21 +69,5 @@ TEST(InputFile, DirectoriesAndMissingFilesDoNotOpen) {
   EXPECT_FALSE(read_whole_file(dir.path().string(), &text));
 }
 
-TEST(InputFile, ReadsIntegersAsAStream) {
-  TempDir dir;
-  write_file(dir.file("f"), "Casenum=3 \n1 -2\n\n +30x");
-  InputFile in;
-  ASSERT_TRUE(in.open(dir.file("f")));
-  for (const char c : std::string("Casenum=")) EXPECT_EQ(c, in.get());
-  long long value = 0;
-  for (const long long expected : {3, 1, -2, 30}) {
-    ASSERT_TRUE(read_integer(in, &value));
-    EXPECT_EQ(expected, value);
-  }
-  EXPECT_FALSE(read_integer(in, &value));  // "x" is no integer
-  EXPECT_EQ('x', in.get());
-  EXPECT_FALSE(read_integer(in, &value));  // the end
-}
-
 }  // namespace
 }  // namespace ruleval
