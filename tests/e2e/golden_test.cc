@@ -3,7 +3,7 @@
 //
 //   input/            files laid in a fresh directory, where ruleval runs
 //   example           optional: the name of a folder of examples/ whose
-//                     files are laid there too
+//                     input files (.fmc, .tst, .intr) are laid there too
 //   args              its arguments, one a line (no file: no argument)
 //   expected/stdout   standard output, byte for byte
 //   expected/status   exit status
@@ -119,7 +119,12 @@ class GoldenTest : public ::testing::TestWithParam<std::string> {
     if (fs::exists(example)) {
       std::string name = read_file(example);
       while (!name.empty() && name.back() == '\n') name.pop_back();
-      inputs.merge(files_in(kExamples / name));
+      // Only the inputs: a run of the example may have left its outputs.
+      for (auto& [file, content] : files_in(kExamples / name)) {
+        const std::string extension = fs::path(file).extension().string();
+        if (extension == ".fmc" || extension == ".tst" || extension == ".intr")
+          inputs.emplace(file, std::move(content));
+      }
     }
     write_files(run, inputs);
     return inputs;
