@@ -78,12 +78,11 @@ bool InputFile::fill() {
   return true;
 }
 
-LineFormat line_format(std::string_view start) {
+LineFormat line_format(std::string_view text) {
   LineFormat format;
-  if (start.starts_with(kByteOrderMark)) format.skip = kByteOrderMark.size();
-  const std::size_t first_end = start.find_first_of("\r\n");
-  if (first_end != std::string_view::npos && start[first_end] == '\r' &&
-      (first_end + 1 == start.size() || start[first_end + 1] != '\n')) {
+  if (text.starts_with(kByteOrderMark)) format.skip = kByteOrderMark.size();
+  if (text.find('\n') == std::string_view::npos &&
+      text.find('\r') != std::string_view::npos) {
     format.line_end = '\r';
   }
   return format;
@@ -92,37 +91,30 @@ LineFormat line_format(std::string_view start) {
 void InputFile::start_lines() {
   lines_started_ = true;
   if (peek() == EOF) return;
+  // Whether lines end with carriage returns is known only once the file is
+  // known to hold no line feed: read on until one shows or the file ends.
+  std::size_t searched = pos_;
+  while (std::memchr(buffer_.get() + searched, '\n', end_ - searched) ==
+         nullptr) {
+    searched = end_;
+    if (!fill()) break;
+  }
   const LineFormat format =
       line_format(std::string_view(buffer_.get() + pos_, end_ - pos_));
   pos_ += format.skip;
   line_end_ = format.line_end;
 }
 
-void InputFile::end_line(std::size_t end) {
-  pos_ = end + 1;
-  if (line_end_ != '\r') return;
-  if (pos_ < end_) {
-    if (buffer_[pos_] == '\n') ++pos_;
-  } else {
-    pending_line_feed_ = true;
-  }
-}
-
 bool InputFile::next_lines(std::size_t size, std::string_view* lines) {
   if (!lines_started_) start_lines();
-  if (pending_line_feed_) {
-    pending_line_feed_ = false;
-    if (peek() == '\n') ++pos_;
-  }
   while (end_ - pos_ < size && fill()) {
   }
   for (;;) {
     std::size_t end = end_;
     while (end > pos_ && buffer_[end - 1] != line_end_) --end;
     if (end > pos_) {
-      const std::size_t start = pos_;
-      end_line(end - 1);  // with the line feed after a carriage return
-      *lines = std::string_view(buffer_.get() + start, pos_ - start);
+      *lines = std::string_view(buffer_.get() + pos_, end - pos_);
+      pos_ = end;
       return true;
     }
     // No line ends in the buffer: one long line, or the last one.
@@ -136,10 +128,6 @@ bool InputFile::next_lines(std::size_t size, std::string_view* lines) {
 
 bool InputFile::next_line(std::string_view* line) {
   if (!lines_started_) start_lines();
-  if (pending_line_feed_) {
-    pending_line_feed_ = false;
-    if (peek() == '\n') ++pos_;
-  }
   std::size_t searched = pos_;
   for (;;) {
     const char* start = buffer_.get() + searched;
@@ -148,7 +136,7 @@ bool InputFile::next_line(std::string_view* line) {
       const std::size_t end = static_cast<std::size_t>(
           static_cast<const char*>(found) - buffer_.get());
       *line = std::string_view(buffer_.get() + pos_, end - pos_);
-      end_line(end);
+      pos_ = end + 1;
       return true;
     }
     const std::size_t scanned = end_ - pos_;

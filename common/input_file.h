@@ -17,14 +17,15 @@ namespace ruleval {
 // or read (a directory, for one).
 bool read_whole_file(const std::string& path, std::string* text);
 
-// How the lines of a text that starts as `start` does are read: the length
-// of a byte order mark to skip, and what ends a line (a carriage return
-// when the first line ends with one alone, a line feed otherwise).
+// How the lines of a whole text are read: the length of a byte order mark
+// to skip, and what ends a line: a carriage return in a text that holds
+// carriage returns but no line feed (files of old editors), a line feed
+// otherwise, where a carriage return is a character of its line.
 struct LineFormat {
   std::size_t skip = 0;
   char line_end = '\n';
 };
-LineFormat line_format(std::string_view start);
+LineFormat line_format(std::string_view text);
 
 class InputFile {
  public:
@@ -37,21 +38,18 @@ class InputFile {
   bool open(const std::string& path);
 
   // The next line without its line feed; a last line without one counts too.
-  // A byte order mark at the start of the file is skipped. When the first
-  // line ends with a carriage return alone (files of old editors), every
-  // line ends with a carriage return, with or without a line feed after it;
-  // otherwise a carriage return is part of the line. The view stays valid
-  // until the next call. False at the end of the file or on a read error
-  // (see failed()).
+  // A byte order mark at the start of the file is skipped. Lines end as
+  // line_format() says for the whole file. The view stays valid until the
+  // next call. False at the end of the file or on a read error (see
+  // failed()).
   bool next_line(std::string_view* line);
   // The next whole lines, about `size` bytes of them or more, each with its
-  // line end (line_end(), and the line feed that may follow a carriage
-  // return); at the end of the file, a last line without one too. Lines are
-  // found as next_line finds them. The view stays valid until the next call.
-  // False at the end of the file or on a read error (see failed()).
+  // line end; at the end of the file, a last line without one too. Lines
+  // are found as next_line finds them. The view stays valid until the next
+  // call. False at the end of the file or on a read error (see failed()).
   bool next_lines(std::size_t size, std::string_view* lines);
-  // What ends a line: a line feed, or a carriage return in files whose first
-  // line ends with one alone. Known once reading lines has begun.
+  // What ends a line: a line feed, or a carriage return in files that hold
+  // no line feed. Known once reading lines has begun.
   char line_end() const { return line_end_; }
   // True when reading stopped on an error rather than at the end of the file.
   bool failed() const { return failed_; }
@@ -65,19 +63,15 @@ class InputFile {
   // Moves unread bytes to the front and reads more after them; false when
   // nothing more could be read.
   bool fill();
-  // Before the first line: skips a byte order mark and finds how lines end.
+  // Before the first line: skips a byte order mark and finds how lines end,
+  // reading ahead as far as the first line feed.
   void start_lines();
-  // Consumes the line end after a line that ends at index end.
-  void end_line(std::size_t end);
 
   std::FILE* file_ = nullptr;
   bool eof_ = false;
   bool failed_ = false;
   bool lines_started_ = false;
   char line_end_ = '\n';
-  // A line ended with a carriage return at the end of the buffer: a line
-  // feed that comes next belongs to that line end.
-  bool pending_line_feed_ = false;
   // Left uninitialised: only the bytes read into it are ever looked at.
   std::unique_ptr<char[]> buffer_;
   std::size_t capacity_ = 0;

@@ -40,14 +40,15 @@ TEST(InputFile, ByteOrderMarkAndCarriageReturnsAlone) {
   const std::string mark = "\xEF\xBB\xBF";
   EXPECT_EQ(Lines({"a", "b"}), lines_of(mark + "a\nb"));
   EXPECT_EQ(Lines({"a", mark}), lines_of("a\n" + mark));  // only at the start
-  // A first line ended by a carriage return alone: so is every line, and a
-  // line feed after one belongs to it.
-  EXPECT_EQ(Lines({"a", "", "b", "c d"}), lines_of(mark + "a\r\rb\r\nc d"));
-  // Otherwise a carriage return stays in its line.
+  // In a file without a line feed, carriage returns end the lines.
+  EXPECT_EQ(Lines({"a", "", "b", "c d"}), lines_of(mark + "a\r\rb\rc d"));
+  // One line feed anywhere, and carriage returns stay in their lines.
+  EXPECT_EQ(Lines({"a\r\rb\r", "c d"}), lines_of(mark + "a\r\rb\r\nc d"));
   EXPECT_EQ(Lines({"a\r", "b\rc"}), lines_of("a\r\nb\rc\n"));
-  // A carriage return that ends the first read, its line feed in the next.
+  // The line feed may come long after the first read.
   const std::string filler((1 << 20) - 3, 'v');
-  EXPECT_EQ(Lines({"a", filler, "z"}), lines_of("a\r" + filler + "\r\nz"));
+  EXPECT_EQ(Lines({"a\r" + filler, "z"}), lines_of("a\r" + filler + "\nz"));
+  EXPECT_EQ(Lines({"a", filler, "z"}), lines_of("a\r" + filler + "\rz"));
 }
 
 TEST(InputFile, LinesLongerThanTheBufferComeWhole) {

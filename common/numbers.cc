@@ -61,24 +61,31 @@ bool parse_short_decimal(std::string_view text, double* value) {
   return true;
 }
 
-double parse_with_strtod(std::string_view text) {
+bool parse_with_strtod(std::string_view text, double* value) {
   const std::string copy(text);
-  return std::strtod(copy.c_str(), nullptr);
+  char* end = nullptr;
+  *value = std::strtod(copy.c_str(), &end);
+  return end != copy.c_str();
 }
 
 }  // namespace
 
-double parse_leading_double(std::string_view text) {
-  double value = 0;
-  if (parse_short_decimal(text, &value)) return value;
+bool parse_leading_double(std::string_view text, double* value) {
+  if (parse_short_decimal(text, value)) return true;
   if (is_plain_decimal(text)) {
     const auto result =
-        std::from_chars(text.data(), text.data() + text.size(), value);
-    if (result.ec == std::errc()) return value;
+        std::from_chars(text.data(), text.data() + text.size(), *value);
+    if (result.ec == std::errc()) return true;
     // Overflow, underflow and the odd prefix go the slow way, whose result
     // is the reference.
   }
-  return parse_with_strtod(text);
+  return parse_with_strtod(text, value);
+}
+
+double parse_leading_double(std::string_view text) {
+  double value = 0;
+  parse_leading_double(text, &value);
+  return value;
 }
 
 std::string truncated_integer(float point) {

@@ -11,6 +11,8 @@ namespace ruleval {
 // when no prefix does. Plain decimal tokens take a fast path that gives the
 // same correctly rounded result without locale work or allocation.
 double parse_leading_double(std::string_view text);
+// The same, false (and value 0) when no prefix of text reads as a number.
+bool parse_leading_double(std::string_view text, double* value);
 
 // value rounded to single precision, the precision of every boundary point.
 inline float to_single(double value) { return static_cast<float>(value); }

@@ -42,14 +42,20 @@ int fail(const char* message, std::FILE* out) {
 namespace {
 
 // Reads the attribute description and the test data into the case buffer.
-Status prepare_cases(RunContext* context) {
+Status prepare_cases(RunContext* context, std::FILE* out, std::FILE* warnings) {
   const std::string& base = context->base_name;
   Status status =
       read_attribute_file(base, &context->table, &context->num_cases);
   if (status.ok()) {
+    std::string warning;
     status = encode_test_cases(base, context->table,
                                selected_rows(context->table.attributes),
-                               &context->cases, &context->num_cases);
+                               &context->cases, &context->num_cases, &warning);
+    if (!warning.empty()) {
+      std::fflush(out);  // what came before stays before, on a terminal too
+      std::fputs(warning.c_str(), warnings);
+      std::fflush(warnings);
+    }
   }
   if (status.ok()) {
     status = select_attributes(base, context->num_cases, context->cases,
@@ -85,7 +91,7 @@ Status evaluate_rules(RunContext* context, MatchMethod method, std::FILE* out) {
 
 Status run_evaluation(RunContext* context, std::FILE* out,
                       const RunOptions& options, int* exit_status) {
-  Status status = prepare_cases(context);
+  Status status = prepare_cases(context, out, options.warnings);
   if (status.ok()) status = evaluate_rules(context, options.match_method, out);
   if (!status.ok()) return status;
   *exit_status = options.keep_intermediate_files

@@ -15,6 +15,8 @@ struct RunOptions {
   bool keep_intermediate_files = false;
   // How rules are matched against the cases; the results are the same.
   MatchMethod match_method = MatchMethod::kIndexed;
+  // Where warnings go: what the run noticed but went on despite.
+  std::FILE* warnings = stderr;
 };
 
 // Runs every stage on the files named by context->base_name, printing the

@@ -47,6 +47,8 @@ Status classify_all(InputFile& test_data, const std::string& test_path,
           format("\nTest data file %s changed during the run ...\n",
                  test_path.c_str()));
     }
+    // A carriage return that ends the line belongs to its line end.
+    if (line.ends_with('\r')) line.remove_suffix(1);
     result.write(line);
     result.write(suffixes[static_cast<std::size_t>(given.class_code)]);
     const auto actual = static_cast<int>(cases.class_code(c));

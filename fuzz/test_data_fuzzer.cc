@@ -52,7 +52,9 @@ void encode(std::string_view description, std::string_view test_data) {
     return;
   }
   std::string codes;
-  const Status status = encode_test_text(test_data, table, &codes, &num_cases);
+  std::string warning;
+  const Status status =
+      encode_test_text(test_data, table, "f.tst", &codes, &num_cases, &warning);
   if (!status.ok()) {
     if (status.message().rfind("\n String  of case ", 0) != 0 &&
         status.message().rfind("\nMalformed test data file ", 0) != 0) {

@@ -24,7 +24,9 @@ int run_program(const std::string& base, std::string* printed) {
   std::FILE* out = open_memstream(&buffer, &length);
   if (out == nullptr) finding("cannot open a memory stream");
   const char* const argv[] = {"ruleval", base.c_str()};
-  const int status = run_command_line(2, argv, out);
+  RunOptions options;
+  options.warnings = out;  // with the rest, not in the fuzzer's log
+  const int status = run_command_line(2, argv, out, options);
   std::fclose(out);
   printed->assign(buffer, length);
   std::free(buffer);

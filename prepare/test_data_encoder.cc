@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <limits>
@@ -111,13 +113,17 @@ class AttributeCoder {
     codes_.build();
   }
 
-  // False when a symbolic token is not among the attribute's values.
-  bool encode(std::string_view token, std::uint32_t* code) const {
+  // How one token was coded.
+  enum class Coding { kCoded, kUnknownValue, kNotANumber };
+
+  Coding encode(std::string_view token, std::uint32_t* code) const {
     if (symbolic_) {
-      return codes_.find(token, code);
+      return codes_.find(token, code) ? Coding::kCoded : Coding::kUnknownValue;
     }
-    *code = interval_code(to_single(parse_leading_double(token)));
-    return true;
+    double value = 0;
+    if (!parse_leading_double(token, &value)) return Coding::kNotANumber;
+    *code = interval_code(to_single(value));
+    return Coding::kCoded;
   }
 
  private:
@@ -142,25 +148,27 @@ enum class PartEnd {
   kAllLines,
   kShortLine,
   kUnknownValue,
+  kNotANumber,
   kNulByte,
   kTooManyCases
 };
 
-// The next line of text, which *rest loses along with the line's end: the
-// character line_end and, after a carriage return, a line feed.
+// The next line of text, which *rest loses along with the line's end.
 std::string_view take_line(std::string_view* rest, char line_end) {
   const std::size_t end = rest->find(line_end);
   const std::string_view line = rest->substr(0, end);
-  std::size_t skip = end == std::string_view::npos ? rest->size() : end + 1;
-  if (line_end == '\r' && skip < rest->size() && (*rest)[skip] == '\n') ++skip;
-  rest->remove_prefix(skip);
+  rest->remove_prefix(end == std::string_view::npos ? rest->size() : end + 1);
   return line;
 }
 
-// Whether text ends with a line's end rather than inside a last line.
-bool ends_with_line_end(std::string_view text, char line_end) {
-  return text.ends_with(line_end) ||
-         (line_end == '\r' && text.ends_with("\r\n"));
+// The lines of text that hold at least one value.
+std::size_t lines_with_values(std::string_view text, char line_end) {
+  std::size_t count = 0;
+  while (!text.empty()) {
+    const std::string_view line = take_line(&text, line_end);
+    if (std::any_of(line.begin(), line.end(), is_token_char)) ++count;
+  }
+  return count;
 }
 
 // A run of whole lines that one thread encodes: its part of B.qzf, and the
@@ -175,6 +183,13 @@ struct Part {
   std::size_t text_size = 0;
   std::size_t cases = 0;
   PartEnd end = PartEnd::kAllLines;
+  // Where the line that ended the encoding stops in lines, and what ended
+  // it: the number of values of a short line, or the value that could not
+  // be coded and its attribute.
+  std::size_t end_offset = 0;
+  std::size_t values = 0;
+  std::string_view value;
+  std::size_t attribute = 0;
 };
 
 class PartEncoder {
@@ -208,7 +223,10 @@ void PartEncoder::encode(Part* part) const {
   std::string_view rest = part->lines;
   while (!rest.empty()) {
     const std::string_view line = take_line(&rest, part->line_end);
-    if (!encode_line(line, part, &at, &row)) break;
+    if (!encode_line(line, part, &at, &row)) {
+      part->end_offset = part->lines.size() - rest.size();
+      break;
+    }
   }
   part->text_size = static_cast<std::size_t>(at - part->text->data());
 }
@@ -225,10 +243,16 @@ bool PartEncoder::encode_line(std::string_view line, Part* part, char** at,
     std::string_view token;
     if (!next_token(line, &pos, &token)) {
       part->end = PartEnd::kShortLine;
+      part->values = a;
       return false;
     }
-    if (!coders_[a].encode(token, &(*row)[a])) {
-      part->end = PartEnd::kUnknownValue;
+    const AttributeCoder::Coding coding = coders_[a].encode(token, &(*row)[a]);
+    if (coding != AttributeCoder::Coding::kCoded) {
+      part->end = coding == AttributeCoder::Coding::kUnknownValue
+                      ? PartEnd::kUnknownValue
+                      : PartEnd::kNotANumber;
+      part->value = token;
+      part->attribute = a;
       return false;
     }
     *at = put_code(*at, (*row)[a]);
@@ -291,7 +315,7 @@ void encode_parts(const PartEncoder& encoder, std::vector<Part>* parts) {
 }
 
 // The test data held in memory, given as InputFile gives the lines of a
-// file: after a byte order mark, and ended as its first line ends.
+// file: after a byte order mark, and ended as line_format() says.
 class TextLines {
  public:
   explicit TextLines(std::string_view text) {
@@ -325,6 +349,15 @@ class CodeText {
   std::string* text_;
 };
 
+// A line with fewer values than attributes, which ends the test data, and
+// the lines after it that hold values all the same.
+struct ShortLine {
+  bool seen = false;
+  int line = 0;
+  std::size_t values = 0;
+  std::size_t dropped_lines = 0;
+};
+
 // Reads the test data a block of lines at a time, splits each block among
 // the cores, and takes the parts in order up to the first line that ends
 // the encoding: the outcome is that of one thread reading line by line.
@@ -332,29 +365,40 @@ class CodeText {
 template <class Codes>
 class BlockEncoder {
  public:
-  BlockEncoder(const PartEncoder& encoder, const std::string& path, Codes& out,
-               CaseBuffer* cases)
-      : encoder_(encoder), path_(path), out_(out), cases_(cases) {}
+  BlockEncoder(const PartEncoder& encoder, const AttributeTable& table,
+               const std::string& path, Codes& out, CaseBuffer* cases)
+      : encoder_(encoder),
+        table_(table),
+        path_(path),
+        out_(out),
+        cases_(cases) {}
 
   template <class Lines>
-  Status encode(Lines& in, int* num_cases);
+  Status encode(Lines& in, int* num_cases, std::string* warning);
 
  private:
   // Lays out the parts' cases after the cases so far.
   Status place(std::vector<Part>* parts);
   // Takes the parts in order; false once one ended the encoding.
   bool take(std::vector<Part>& parts, Status* status);
+  // The failure for a value of line that could not be coded.
+  Status bad_value(const Part& part, int line) const;
+  // The warning for lines with values after a short line, or nothing.
+  std::string short_line_warning() const;
 
   const PartEncoder& encoder_;
+  const AttributeTable& table_;
   const std::string& path_;
   Codes& out_;
   CaseBuffer* cases_;
   std::size_t num_cases_ = 0;
+  ShortLine short_line_;
 };
 
 template <class Codes>
 template <class Lines>
-Status BlockEncoder<Codes>::encode(Lines& in, int* num_cases) {
+Status BlockEncoder<Codes>::encode(Lines& in, int* num_cases,
+                                   std::string* warning) {
   constexpr std::size_t kBlockBytes = std::size_t{1} << 21;
   constexpr std::size_t kLeastPartBytes = std::size_t{1} << 16;
   const std::size_t threads = std::max<std::size_t>(
@@ -374,6 +418,13 @@ Status BlockEncoder<Codes>::encode(Lines& in, int* num_cases) {
   }
   cases_->resize(num_cases_);
   *num_cases = static_cast<int>(num_cases_);
+  if (short_line_.seen) {
+    // The rest of the file is read only to say what the test data lost.
+    while (in.next_lines(kBlockBytes, &lines)) {
+      short_line_.dropped_lines += lines_with_values(lines, in.line_end());
+    }
+    *warning = short_line_warning();
+  }
   return status;
 }
 
@@ -385,9 +436,8 @@ Status BlockEncoder<Codes>::place(std::vector<Part>* parts) {
   for (Part& part : *parts) {
     part.first_case = next;
     part.most_cases = kMostCases - std::min(kMostCases, next);
-    // A last line without a line feed is a case too.
-    next += part.line_count +
-            (ends_with_line_end(part.lines, part.line_end) ? 0 : 1);
+    // A last line without a line end is a case too.
+    next += part.line_count + (part.lines.ends_with(part.line_end) ? 0 : 1);
   }
   try {
     cases_->resize(std::min(next, kMostCases));
@@ -399,26 +449,35 @@ Status BlockEncoder<Codes>::place(std::vector<Part>* parts) {
 
 template <class Codes>
 bool BlockEncoder<Codes>::take(std::vector<Part>& parts, Status* status) {
-  for (Part& part : parts) {
+  for (std::size_t p = 0; p < parts.size(); ++p) {
+    const Part& part = parts[p];
     out_.write(std::string_view(part.text->data(), part.text_size));
     num_cases_ += part.cases;
+    // Every line before the one that ended the encoding was a case.
+    const int line = static_cast<int>(num_cases_) + 1;
     switch (part.end) {
       case PartEnd::kAllLines:
         continue;
       case PartEnd::kShortLine:
+        short_line_.seen = true;
+        short_line_.line = line;
+        short_line_.values = part.values;
+        short_line_.dropped_lines = lines_with_values(
+            part.lines.substr(part.end_offset), part.line_end);
+        for (std::size_t q = p + 1; q < parts.size(); ++q) {
+          short_line_.dropped_lines +=
+              lines_with_values(parts[q].lines, parts[q].line_end);
+        }
         break;
       case PartEnd::kUnknownValue:
-        *status =
-            Status::Fatal(format("\n String  of case %d is over the limition"
-                                 "\nFailed to create .qzf file...\n",
-                                 static_cast<int>(num_cases_) + 1));
+      case PartEnd::kNotANumber:
+        *status = bad_value(part, line);
         break;
       case PartEnd::kNulByte:
-        // Every line before it was a case.
         *status = Status::Fatal(
             format("\nMalformed test data file %s, line %d: NUL byte in the "
                    "line\n",
-                   path_.c_str(), static_cast<int>(num_cases_) + 1));
+                   path_.c_str(), line));
         break;
       case PartEnd::kTooManyCases:
         *status = Status::Fatal("\nToo many test cases...\n");
@@ -427,6 +486,37 @@ bool BlockEncoder<Codes>::take(std::vector<Part>& parts, Status* status) {
     return false;
   }
   return true;
+}
+
+template <class Codes>
+Status BlockEncoder<Codes>::bad_value(const Part& part, int line) const {
+  const std::string value(part.value);
+  const char* name = table_.attributes[part.attribute].AttriName.c_str();
+  if (part.end == PartEnd::kNotANumber) {
+    return Status::Fatal(
+        format("\nMalformed test data file %s, line %d: value \"%s\" of "
+               "attribute %s is not a number\n",
+               path_.c_str(), line, value.c_str(), name));
+  }
+  return Status::Fatal(
+      format("\n String  of case %d is over the limition"
+             "\nMalformed test data file %s, line %d: \"%s\" is not a value "
+             "of attribute %s\n",
+             line, path_.c_str(), line, value.c_str(), name));
+}
+
+template <class Codes>
+std::string BlockEncoder<Codes>::short_line_warning() const {
+  if (short_line_.dropped_lines == 0) return std::string();
+  return format(
+      "ruleval: warning: %s, line %d holds %d values, fewer than the %d "
+      "attributes: the test data ends there, and the %d lines after it that "
+      "hold values are not evaluated\n",
+      path_.c_str(), short_line_.line, static_cast<int>(short_line_.values),
+      static_cast<int>(table_.attributes.size()),
+      static_cast<int>(std::min<std::size_t>(
+          short_line_.dropped_lines,
+          static_cast<std::size_t>(std::numeric_limits<int>::max()))));
 }
 
 // The most cases a file of this size can hold: every value takes a
@@ -461,17 +551,20 @@ bool read_token(std::string_view line, std::size_t* pos,
 Status encode_test_cases(const std::string& base_name,
                          const AttributeTable& table,
                          const std::vector<int>& kept, CaseBuffer* cases,
-                         int* num_cases) {
+                         int* num_cases, std::string* warning) {
   const std::string path = replace_extension(base_name, "tst");
   InputFile in;
   if (!in.open(path)) {
-    return Status::Fatal(format(
-        "\n Cannot open test data file: %s...\nFailed to create .qzf file...\n",
-        path.c_str()));
+    return Status::Fatal(
+        format("\n Cannot open test data file: %s...\n", path.c_str()));
   }
   OutputFile out;
-  if (!out.open(replace_extension(base_name, "qzf"))) {
-    return Status::Fatal("\nFailed to create .qzf file...\n");
+  const std::string codes_path = replace_extension(base_name, "qzf");
+  if (!out.open(codes_path)) {
+    const char* reason = std::strerror(errno);
+    return Status::Fatal(
+        format("\nFailed to create .qzf file...\nCannot create file: %s (%s)\n",
+               codes_path.c_str(), reason));
   }
 
   std::vector<AttributeCoder> coders;
@@ -482,8 +575,9 @@ Status encode_test_cases(const std::string& base_name,
   start_case_buffer(table, kept, most_cases(path, table.attributes.size()),
                     cases);
   const PartEncoder part_encoder(coders, kept, cases);
-  const Status status = BlockEncoder<OutputFile>(part_encoder, path, out, cases)
-                            .encode(in, num_cases);
+  const Status status =
+      BlockEncoder<OutputFile>(part_encoder, table, path, out, cases)
+          .encode(in, num_cases, warning);
   const Status closed = out.close();
   if (!status.ok()) return status;
   if (in.failed()) return read_failure(path);
@@ -491,7 +585,8 @@ Status encode_test_cases(const std::string& base_name,
 }
 
 Status encode_test_text(std::string_view text, const AttributeTable& table,
-                        std::string* codes, int* num_cases) {
+                        const std::string& path, std::string* codes,
+                        int* num_cases, std::string* warning) {
   std::vector<AttributeCoder> coders;
   std::vector<int> every;
   for (const Attribute& attribute : table.attributes) {
@@ -501,11 +596,10 @@ Status encode_test_text(std::string_view text, const AttributeTable& table,
   CaseBuffer cases;
   start_case_buffer(table, every, 0, &cases);
   const PartEncoder part_encoder(coders, every, &cases);
-  const std::string path = "test data";
   CodeText out(codes);
   TextLines lines(text);
-  return BlockEncoder<CodeText>(part_encoder, path, out, &cases)
-      .encode(lines, num_cases);
+  return BlockEncoder<CodeText>(part_encoder, table, path, out, &cases)
+      .encode(lines, num_cases, warning);
 }
 
 }  // namespace ruleval

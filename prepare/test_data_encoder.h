@@ -3,8 +3,10 @@
 //
 // B.tst holds one case per line, one value per attribute of the description,
 // in description order. Values are tokens: runs of printable characters
-// (codes 33 to 126) other than the comma; every other character but the line
-// feed separates them. B.qzf holds one line per case, every code written as
+// (codes 33 to 126) other than the comma; every other character but the
+// line end separates them. Lines end with line feeds, or with carriage
+// returns in a file that holds no line feed. B.qzf holds one line per case,
+// every code written as
 // "%d " and the line ended by "\n". Encoding stops at the first line with
 // fewer values than attributes (a blank line, or the end of the file); the
 // codes of that line's values stand at the end of B.qzf without a line feed
@@ -33,16 +35,19 @@ bool read_token(std::string_view line, std::size_t* pos,
 // of table in description order, keeps the codes of the attributes at the
 // rows `kept` (in that order) of every case in cases, and sets num_cases to
 // the number of cases encoded. Fails with the encoder's messages when a file
-// cannot be opened or a symbolic value is not among its attribute's values.
+// cannot be opened, a symbolic value is not among its attribute's values or
+// a numeric value does not start with a number. When the line that ends the
+// test data has lines with values after it, sets warning to the text that
+// says so; leaves it as it is otherwise.
 Status encode_test_cases(const std::string& base_name,
                          const AttributeTable& table,
                          const std::vector<int>& kept, CaseBuffer* cases,
-                         int* num_cases);
+                         int* num_cases, std::string* warning);
 
-// The same for test data already in memory: appends to codes what B.qzf
-// would hold. Fails as encode_test_cases does on a symbolic value that is
-// not among its attribute's values.
+// The same for test data already in memory, named path in messages: appends
+// to codes what B.qzf would hold.
 Status encode_test_text(std::string_view text, const AttributeTable& table,
-                        std::string* codes, int* num_cases);
+                        const std::string& path, std::string* codes,
+                        int* num_cases, std::string* warning);
 
 }  // namespace ruleval

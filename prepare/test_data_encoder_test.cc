@@ -64,15 +64,23 @@ class EncoderTest : public ::testing::Test {
   // the qzf file, or the failure message.
   std::string encode(const std::string& tst, int* num_cases) {
     write_file(dir_.file("t.tst"), tst);
-    const Status status =
-        encode_test_cases(dir_.file("t"), table_, {2, 0}, &cases_, num_cases);
+    warning_.clear();
+    const Status status = encode_test_cases(dir_.file("t"), table_, {2, 0},
+                                            &cases_, num_cases, &warning_);
     if (!status.ok()) return status.message();
     return read_file(dir_.file("t.qzf"));
+  }
+
+  // The failure for a value of the test file.
+  std::string bad_value(int line, const std::string& what) const {
+    return format("\nMalformed test data file %s, line %d: %s\n",
+                  dir_.file("t.tst").c_str(), line, what.c_str());
   }
 
   TempDir dir_;
   AttributeTable table_;
   CaseBuffer cases_;
+  std::string warning_;
 };
 
 TEST_F(EncoderTest, CodesValuesAndIntervals) {
@@ -93,16 +101,28 @@ TEST_F(EncoderTest, IntervalCodesFollowTheToleranceOfEachPoint) {
   const struct {
     const char* value;
     int code;
-  } cases[] = {{"-5", 0},       {"0", 0},   {"10", 0},   {"10.000001", 0},
-               {"10.00001", 1}, {"15", 1},  {"20", 1},   {"25", 2},
-               {"30", 2},       {"31", 3},  {"1000", 3}, {"1.5e1", 1},
-               {"12abc", 1},    {"abc", 0}, {"inf", 3},  {"nan", 0},
+  } cases[] = {{"-5", 0},       {"0", 0},  {"10", 0},   {"10.000001", 0},
+               {"10.00001", 1}, {"15", 1}, {"20", 1},   {"25", 2},
+               {"30", 2},       {"31", 3}, {"1000", 3}, {"1.5e1", 1},
+               {"12abc", 1},    {"-0", 0}, {"inf", 3},  {"nan", 0},
                {"0x10", 1},     {"+25", 2}};
   for (const auto& c : cases) {
     int count = 0;
     EXPECT_EQ(format("0 0 %d \n", c.code),
               encode(std::string("red yes ") + c.value, &count))
         << c.value;
+  }
+}
+
+TEST_F(EncoderTest, NumericValueWithoutANumberStopsTheRun) {
+  for (const char* value : {"abc", "?", "-", ".", "+", "e5", "-.x"}) {
+    int cases = 0;
+    EXPECT_EQ(bad_value(2, format("value \"%s\" of attribute size is not a "
+                                  "number",
+                                  value)),
+              encode(std::string("red yes 1\nred no ") + value + "\n", &cases));
+    // The codes before it stay in the file, as after other bad values.
+    EXPECT_EQ("0 0 0 \n0 1 ", read_file(dir_.file("t.qzf"))) << value;
   }
 }
 
@@ -120,6 +140,34 @@ TEST_F(EncoderTest, StopsAtTheFirstShortLine) {
   EXPECT_EQ(0, cases);
   EXPECT_EQ("", encode(" ,\t\r\nred yes 1\n", &cases));
   EXPECT_EQ(0, cases);
+}
+
+TEST_F(EncoderTest, LinesWithValuesAfterTheEndAreWarnedOf) {
+  const struct {
+    const char* tst;
+    const char* warning;  // after the file's name; empty for none
+  } cases[] = {
+      {"red yes 1\ngreen no\nred yes 1\n\nred yes",
+       ", line 2 holds 2 values, fewer than the 3 attributes: the test data "
+       "ends there, and the 2 lines after it that hold values are not "
+       "evaluated\n"},
+      {"red yes 1\n\n \t\n,\nred", ", line 2 holds 0 values"},
+      {"red yes 1\n\n\n \r\n", ""},  // blank lines only
+      {"red yes 1\ngreen no", ""},   // a file cut off
+      {"red yes 1\rgreen\r\rred yes 1\r", ", line 2 holds 1 values"},
+  };
+  for (const auto& c : cases) {
+    int count = 0;
+    encode(c.tst, &count);
+    EXPECT_EQ(1, count) << c.tst;
+    if (*c.warning == '\0') {
+      EXPECT_EQ("", warning_) << c.tst;
+    } else {
+      EXPECT_EQ(0u, warning_.find("ruleval: warning: " + dir_.file("t.tst") +
+                                  c.warning))
+          << warning_;
+    }
+  }
 }
 
 TEST_F(EncoderTest, CompleteLinesAreCountedWhateverTheirEnd) {
@@ -148,17 +196,30 @@ TEST_F(EncoderTest, LargeFilesEncodeAsLineByLine) {
   EXPECT_EQ(1u, cases_.code(299999, 1));
 
   EXPECT_EQ(
-      "\n String  of case 210001 is over the limition\nFailed to create .qzf "
-      "file...\n",
+      "\n String  of case 210001 is over the limition" +
+          bad_value(210001, "\"maybe\" is not a value of attribute class"),
       encode(body + lines(60000, "red yes 1\n") + "red maybe 1\n" + body,
              &cases));
   EXPECT_EQ(coded + lines(60000, "0 0 0 \n") + "0 ",
             read_file(dir_.file("t.qzf")));
 
-  // Lines ended by carriage returns alone read the same.
+  // Lines ended by carriage returns alone read the same; one line feed at
+  // the end makes them one line.
   const std::string old_body = lines(150000, "green,no,25\r");
   EXPECT_EQ(coded + coded, encode(old_body + old_body, &cases));
   EXPECT_EQ(300000, cases);
+  EXPECT_EQ("1 1 2 \n", encode(old_body + old_body + "\n", &cases));
+  EXPECT_EQ(1, cases);
+
+  // The lines with values after a short line are counted to the end.
+  encode(body + "\n" + body + "\n\n" + body, &cases);
+  EXPECT_EQ(150000, cases);
+  EXPECT_EQ(
+      "ruleval: warning: " + dir_.file("t.tst") +
+          ", line 150001 holds 0 values, fewer than the 3 attributes: the "
+          "test data ends there, and the 300000 lines after it that hold "
+          "values are not evaluated\n",
+      warning_);
 
   EXPECT_EQ(
       "\nMalformed test data file " + dir_.file("t.tst") +
@@ -176,16 +237,15 @@ TEST_F(EncoderTest, LargeFilesEncodeAsLineByLine) {
 TEST_F(EncoderTest, UnknownSymbolicValueNamesTheCase) {
   int cases = 0;
   const std::string message =
-      "\n String  of case 4 is over the limition\nFailed to create .qzf "
-      "file...\n";
+      "\n String  of case 4 is over the limition" +
+      bad_value(4, "\"Red\" is not a value of attribute colour");
   EXPECT_EQ(message,
             encode("red yes 1\nred yes 1\nred yes 1\nRed yes 1\n", &cases));
   // The codes written before the failure stay in the file.
   EXPECT_EQ("0 0 0 \n0 0 0 \n0 0 0 \n", read_file(dir_.file("t.qzf")));
-  EXPECT_EQ(
-      "\n String  of case 1 is over the limition\nFailed to create .qzf "
-      "file...\n",
-      encode("red maybe 1\n", &cases));
+  EXPECT_EQ("\n String  of case 1 is over the limition" +
+                bad_value(1, "\"maybe\" is not a value of attribute class"),
+            encode("red maybe 1\n", &cases));
   EXPECT_EQ("0 ", read_file(dir_.file("t.qzf")));
 }
 
@@ -198,8 +258,11 @@ TEST_F(EncoderTest, TextInMemoryIsEncodedAsTheFileIs) {
     const std::string from_file = encode(tst, &file_cases);
     std::string codes;
     int text_cases = -1;
-    const Status status = encode_test_text(tst, table_, &codes, &text_cases);
+    std::string warning;
+    const Status status = encode_test_text(tst, table_, dir_.file("t.tst"),
+                                           &codes, &text_cases, &warning);
     EXPECT_EQ(from_file, status.ok() ? codes : status.message()) << tst;
+    EXPECT_EQ(warning_, warning) << tst;
     if (status.ok()) {
       EXPECT_EQ(file_cases, text_cases) << tst;
     }
@@ -208,9 +271,10 @@ TEST_F(EncoderTest, TextInMemoryIsEncodedAsTheFileIs) {
 
 TEST_F(EncoderTest, MissingTestDataWritesNothing) {
   int cases = 0;
-  EXPECT_EQ("\n Cannot open test data file: " + dir_.file("none") +
-                ".tst...\nFailed to create .qzf file...\n",
-            encode_test_cases(dir_.file("none"), table_, {0}, &cases_, &cases)
+  std::string warning;
+  EXPECT_EQ("\n Cannot open test data file: " + dir_.file("none") + ".tst...\n",
+            encode_test_cases(dir_.file("none"), table_, {0}, &cases_, &cases,
+                              &warning)
                 .message());
   EXPECT_FALSE(std::filesystem::exists(dir_.file("none.qzf")));
 }
@@ -219,9 +283,11 @@ TEST_F(EncoderTest, WriteFailureIsReported) {
   int cases = 0;
   write_file(dir_.file("t.tst"), "red yes 1\n");
   std::filesystem::create_symlink("/dev/full", dir_.file("t.qzf"));
-  EXPECT_EQ("\nCannot write file: " + dir_.file("t.qzf") + " ...\n",
-            encode_test_cases(dir_.file("t"), table_, {0}, &cases_, &cases)
-                .message());
+  std::string warning;
+  EXPECT_EQ(
+      "\nCannot write file: " + dir_.file("t.qzf") + " ...\n",
+      encode_test_cases(dir_.file("t"), table_, {0}, &cases_, &cases, &warning)
+          .message());
 }
 
 }  // namespace

@@ -120,6 +120,9 @@ struct BadInput {
   Mutation mutate;
   // Standard output; empty for the output of the clean run.
   std::string expected;
+  // With the output of the clean run: B.result copies the spoilt test
+  // lines, bytes the reading skips included.
+  bool result_copies_lines = false;
 };
 
 std::string replace_last(std::string text, const std::string& old,
@@ -131,6 +134,15 @@ std::string replace_last(std::string text, const std::string& old,
 
 Mutation replace(const std::string& old, const std::string& with) {
   return [=](std::string text) { return replace_last(text, old, with); };
+}
+Mutation replace_all(const std::string& old, const std::string& with) {
+  return [=](std::string text) {
+    for (std::size_t at = 0; (at = text.find(old, at)) != std::string::npos;
+         at += with.size()) {
+      text.replace(at, old.size(), with);
+    }
+    return text;
+  };
 }
 // The item after the last occurrence of key becomes value.
 Mutation set(const std::string& key, const std::string& value) {
@@ -391,12 +403,29 @@ std::vector<BadInput> test_data_cases() {
        tst_error(1, "NUL byte in the line")},
       {"TestDataCutInAValue", File::kTst,
        then(first_lines(2), replace("no\n", "n")),
-       "\n String  of case 2 is over the limition\nFailed to create .qzf "
-       "file...\n"},
+       "\n String  of case 2 is over the limition" +
+           tst_error(2, "\"n\" is not a value of attribute class")},
+      {"TestDataMissingNumber", File::kTst, replace("15", "?"),
+       tst_error(3, "value \"?\" of attribute size is not a number")},
+      {"TestDataSignAlone", File::kTst, replace("12", "-"),
+       tst_error(2, "value \"-\" of attribute size is not a number")},
       {"TestDataByteOrderMark", File::kTst, content(kBom + kTst), ""},
       {"TestDataCarriageReturnsAlone", File::kTst, content(cr_only(kTst)), ""},
       {"TestDataByteOrderMarkAndCarriageReturnsAlone", File::kTst,
        content(kBom + cr_only(kTst)), ""},
+      // With a line feed in the file, a carriage return separates values.
+      {"TestDataCarriageReturnInTheFirstLine", File::kTst,
+       [](std::string text) { return text.replace(3, 1, "\r"); }, "", true},
+      {"TestDataCarriageReturnsInLaterLines", File::kTst,
+       replace_all("n,", "n\r"), "", true},
+      {"TestDataCarriageReturnsInARow", File::kTst,
+       replace("red,15,", "red\r\r\r15\r\r"), "", true},
+      {"TestDataCarriageReturnsBeforeLineFeeds", File::kTst,
+       replace_all("\n", "\r\n"), ""},
+      {"TestDataCarriageReturnsInARowBeforeALineFeed", File::kTst,
+       replace("no\n", "no\r\r\n"), "", true},
+      {"TestDataCarriageReturnsEverywhere", File::kTst,
+       then(replace_all("\n", "\r\n"), replace_all(",", "\t\r")), "", true},
   };
 }
 
@@ -419,6 +448,25 @@ void expect_left_after_failure(File file, const Files& left) {
   EXPECT_EQ(expected, names);
 }
 
+// A result file with its test lines, up to " -> ", taken from tst: every
+// line without its line feed and a carriage return before it.
+std::string with_test_lines(const std::string& result, const std::string& tst) {
+  std::string lines;
+  std::size_t from = 0;
+  std::size_t line_start = 0;
+  while (line_start < tst.size()) {
+    std::size_t end = tst.find('\n', line_start);
+    std::string line = tst.substr(line_start, end - line_start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::size_t arrow = result.find(" -> ", from);
+    lines += line;
+    from = result.find('\n', arrow) + 1;
+    lines += result.substr(arrow, from - arrow);
+    line_start = end + 1;
+  }
+  return lines + result.substr(from);
+}
+
 void PrintTo(const BadInput& bad, std::ostream* out) { *out << bad.name; }
 
 class BadInputTest : public ::testing::TestWithParam<BadInput> {};
@@ -436,7 +484,12 @@ TEST_P(BadInputTest, EndsWithItsMessageOrReadsAsClean) {
     ASSERT_EQ(0, clean.status);
     EXPECT_EQ(clean.status, outcome.status);
     EXPECT_EQ(clean.out, outcome.out);
-    EXPECT_EQ(clean.left, outcome.left);
+    Files expected = clean.left;
+    if (bad.result_copies_lines) {
+      expected["t.result"] =
+          with_test_lines(expected["t.result"], spoilt(File::kTst, kTst));
+    }
+    EXPECT_EQ(expected, outcome.left);
     return;
   }
   EXPECT_EQ(bad.expected, outcome.out);
@@ -469,9 +522,7 @@ TEST(BadInput, TestDataCutAfterEveryLine) {
 // The messages when a file cannot be read at all.
 const std::map<std::string, std::string> kCannotOpen = {
     {"t.fmc", "\n Cannot open intermediate file: t.fmc...\n"},
-    {"t.tst",
-     "\n Cannot open test data file: t.tst...\nFailed to create .qzf "
-     "file...\n"},
+    {"t.tst", "\n Cannot open test data file: t.tst...\n"},
     {"t.intr", "\n Cannot open internal rule file: t.intr !\n"},
 };
 
@@ -497,6 +548,24 @@ void expect_cannot_open(const std::function<void(const fs::path&)>& make) {
 
 TEST(BadInput, DirectoryInPlaceOfAFile) {
   expect_cannot_open([](const fs::path& path) { fs::create_directory(path); });
+}
+
+// Neither shown as a read failure nor taken for a failure to write: the
+// path and the system's reason.
+TEST(BadInput, IntermediateFileCannotBeCreated) {
+  TempDir temp;
+  write_file(temp.path() / "t.fmc", kFmc);
+  write_file(temp.path() / "t.tst", kTst);
+  write_file(temp.path() / "t.intr", kIntr);
+  fs::create_directory(temp.path() / "t.qzf");
+  const std::string command = "cd " + shell_quote(temp.path().string()) +
+                              " && timeout 60 " + shell_quote(RULEVAL_BINARY) +
+                              " t >out 2>&1";
+  EXPECT_EQ(1, testing::run_shell(command));
+  EXPECT_EQ(
+      "\nFailed to create .qzf file...\nCannot create file: t.qzf (Is a "
+      "directory)\n",
+      read_file(temp.path() / "out"));
 }
 
 TEST(BadInput, FileWithoutReadPermission) {
