@@ -91,18 +91,39 @@ LineFormat line_format(std::string_view text) {
 void InputFile::start_lines() {
   lines_started_ = true;
   if (peek() == EOF) return;
-  // Whether lines end with carriage returns is known only once the file is
-  // known to hold no line feed: read on until one shows or the file ends.
-  std::size_t searched = pos_;
-  while (std::memchr(buffer_.get() + searched, '\n', end_ - searched) ==
-         nullptr) {
-    searched = end_;
-    if (!fill()) break;
-  }
-  const LineFormat format =
-      line_format(std::string_view(buffer_.get() + pos_, end_ - pos_));
+  const std::string_view start(buffer_.get() + pos_, end_ - pos_);
+  LineFormat format = line_format(start);
   pos_ += format.skip;
+  // Carriage returns end the lines only in a file that holds no line feed,
+  // which the first read cannot always tell.
+  if (format.line_end == '\r' && line_feed_ahead()) format.line_end = '\n';
   line_end_ = format.line_end;
+}
+
+bool InputFile::line_feed_ahead() {
+  const auto has_line_feed = [](const char* bytes, std::size_t size) {
+    return std::memchr(bytes, '\n', size) != nullptr;
+  };
+  const long here = std::ftell(file_);
+  if (here < 0) {
+    // Not a file to come back in (a pipe): keep what is read.
+    for (std::size_t searched = end_; fill(); searched = end_) {
+      if (has_line_feed(buffer_.get() + searched, end_ - searched)) return true;
+    }
+    return false;
+  }
+  // Read on in a chunk of its own, then come back: the buffer stays a
+  // buffer, whatever the size of the file.
+  const auto chunk = std::make_unique_for_overwrite<char[]>(kChunk);
+  bool found = false;
+  std::size_t got = 0;
+  while (!found && (got = std::fread(chunk.get(), 1, kChunk, file_)) > 0) {
+    found = has_line_feed(chunk.get(), got);
+  }
+  if (std::ferror(file_) != 0 || std::fseek(file_, here, SEEK_SET) != 0) {
+    failed_ = true;
+  }
+  return found;
 }
 
 bool InputFile::next_lines(std::size_t size, std::string_view* lines) {

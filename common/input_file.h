@@ -63,9 +63,12 @@ class InputFile {
   // Moves unread bytes to the front and reads more after them; false when
   // nothing more could be read.
   bool fill();
-  // Before the first line: skips a byte order mark and finds how lines end,
-  // reading ahead as far as the first line feed.
+  // Before the first line: skips a byte order mark and finds how lines end.
   void start_lines();
+  // Whether the file holds a line feed after what the buffer holds; reads
+  // ahead and comes back where it can. False, with failed() set, when the
+  // file cannot be read or returned to.
+  bool line_feed_ahead();
 
   std::FILE* file_ = nullptr;
   bool eof_ = false;

@@ -42,6 +42,16 @@ struct Outcome {
   std::string out;
 };
 
+// What was written to a temporary file, which is closed.
+std::string text_of(std::FILE* file) {
+  std::rewind(file);
+  std::string text;
+  for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file))
+    text.push_back(static_cast<char>(c));
+  std::fclose(file);
+  return text;
+}
+
 // Runs the program in-process with the given arguments.
 Outcome run(const std::vector<std::string>& args) {
   std::vector<const char*> argv = {"ruleval"};
@@ -49,13 +59,7 @@ Outcome run(const std::vector<std::string>& args) {
   std::FILE* out = std::tmpfile();
   const int status =
       run_command_line(static_cast<int>(argv.size()), argv.data(), out);
-  std::fflush(out);
-  std::rewind(out);
-  std::string text;
-  for (int c = std::fgetc(out); c != EOF; c = std::fgetc(out))
-    text.push_back(static_cast<char>(c));
-  std::fclose(out);
-  return {status, text};
+  return {status, text_of(out)};
 }
 
 class RunTest : public ::testing::Test {
@@ -99,6 +103,23 @@ TEST_F(RunTest, CompletedRunLeavesTheOutputsAndNoIntermediateFile) {
     EXPECT_FALSE(fs::exists(base + ext)) << ext;
   for (const char* ext : {".result", ".tcover", ".sum"})
     EXPECT_TRUE(fs::exists(base + ext)) << ext;
+}
+
+TEST_F(RunTest, DroppedLinesAreWarnedOfApartFromTheReport) {
+  const std::string base = lay("dropped");
+  write_file(base + ".tst", "red yes\n\ngreen no\n");
+  const char* argv[] = {"ruleval", base.c_str()};
+  std::FILE* out = std::tmpfile();
+  std::FILE* warnings = std::tmpfile();
+  RunOptions options;
+  options.warnings = warnings;
+  EXPECT_EQ(0, run_command_line(2, argv, out, options));
+  EXPECT_EQ(std::string::npos, text_of(out).find("warning"));
+  EXPECT_EQ("ruleval: warning: " + base +
+                ".tst, line 2 holds 0 values, fewer than the 2 attributes: "
+                "the test data ends there, and the 1 lines after it that "
+                "hold values are not evaluated\n",
+            text_of(warnings));
 }
 
 TEST_F(RunTest, PathsHaveNoLengthLimit) {

@@ -5,7 +5,7 @@
 //   example           optional: the name of a folder of examples/ whose
 //                     input files (.fmc, .tst, .intr) are laid there too
 //   args              its arguments, one a line (no file: no argument)
-//   expected/stdout   standard output, byte for byte
+//   expected/stdout   standard output with standard error, byte for byte
 //   expected/status   exit status
 //   expected/files/   every file the run leaves beside its inputs
 //   kept/             optional: the intermediate files of the same run with
