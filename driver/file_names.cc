@@ -29,11 +29,24 @@ bool has_file_name(std::string_view path) {
          std::string_view::npos;
 }
 
-int delete_intermediate_files(std::string_view base_name) {
-  std::remove(replace_extension(base_name, "fmc1").c_str());
-  std::remove(replace_extension(base_name, "qzf").c_str());
-  return std::remove(replace_extension(base_name, "qzf1").c_str()) == 0 ? 0
-                                                                        : -1;
+RunFiles name_run_files(std::string_view base_name) {
+  RunFiles files;
+  files.description = replace_extension(base_name, "fmc");
+  files.test_data = replace_extension(base_name, "tst");
+  files.rules = replace_extension(base_name, "intr");
+  files.test_codes = replace_extension(base_name, "qzf");
+  files.selected_description = replace_extension(base_name, "fmc1");
+  files.ordered_cases = replace_extension(base_name, "qzf1");
+  files.result = replace_extension(base_name, "result");
+  files.coverage = replace_extension(base_name, "tcover");
+  files.summary = replace_extension(base_name, "sum");
+  return files;
+}
+
+int delete_intermediate_files(const RunFiles& files) {
+  std::remove(files.selected_description.c_str());
+  std::remove(files.test_codes.c_str());
+  return std::remove(files.ordered_cases.c_str()) == 0 ? 0 : -1;
 }
 
 }  // namespace ruleval

@@ -19,9 +19,25 @@ std::string replace_extension(std::string_view path,
 // or a file-name part of dots only ("." or "..").
 bool has_file_name(std::string_view path);
 
+// Every file of one run, named once from the base name; the stages are
+// handed the paths they read and write.
+struct RunFiles {
+  std::string description;           // B.fmc, the attribute description
+  std::string test_data;             // B.tst, the raw test cases
+  std::string rules;                 // B.intr, the rule set
+  std::string test_codes;            // B.qzf, the coded cases
+  std::string selected_description;  // B.fmc1, the selected attributes
+  std::string ordered_cases;         // B.qzf1, the coded cases selected
+  std::string result;                // B.result
+  std::string coverage;              // B.tcover
+  std::string summary;               // B.sum
+};
+
+RunFiles name_run_files(std::string_view base_name);
+
 // Deletes the intermediate files of the run (fmc1, qzf, qzf1, in that order).
 // Returns 0 when qzf1 was deleted and -1 when not; the other two deletions
 // do not count.
-int delete_intermediate_files(std::string_view base_name);
+int delete_intermediate_files(const RunFiles& files);
 
 }  // namespace ruleval

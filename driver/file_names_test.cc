@@ -48,12 +48,13 @@ TEST(DeleteIntermediateFiles, StatusIsThatOfTheLastDeletion) {
   for (const char* ext : {"fmc1", "qzf", "qzf1", "fmc"}) {
     testing::write_file(replace_extension(base, ext), "x");
   }
-  EXPECT_EQ(0, delete_intermediate_files(base));
+  EXPECT_EQ(0, delete_intermediate_files(name_run_files(base)));
   EXPECT_TRUE(std::filesystem::exists(base + ".fmc"));
   EXPECT_FALSE(std::filesystem::exists(base + ".qzf"));
   EXPECT_FALSE(std::filesystem::exists(base + ".fmc1"));
   testing::write_file(base + ".qzf", "x");
-  EXPECT_EQ(-1, delete_intermediate_files(base));  // qzf1 is gone
+  EXPECT_EQ(-1,
+            delete_intermediate_files(name_run_files(base)));  // qzf1 is gone
   EXPECT_FALSE(std::filesystem::exists(base + ".qzf"));
 }
 

@@ -43,14 +43,15 @@ namespace {
 
 // Reads the attribute description and the test data into the case buffer.
 Status prepare_cases(RunContext* context, std::FILE* out, std::FILE* warnings) {
-  const std::string& base = context->base_name;
-  Status status =
-      read_attribute_file(base, &context->table, &context->num_cases);
+  const RunFiles& files = context->files;
+  Status status = read_attribute_file(files.description, &context->table,
+                                      &context->num_cases);
   if (status.ok()) {
     std::string warning;
-    status = encode_test_cases(base, context->table,
-                               selected_rows(context->table.attributes),
-                               &context->cases, &context->num_cases, &warning);
+    status =
+        encode_test_cases(files.test_data, files.test_codes, context->table,
+                          selected_rows(context->table.attributes),
+                          &context->cases, &context->num_cases, &warning);
     if (!warning.empty()) {
       std::fflush(out);  // what came before stays before, on a terminal too
       std::fputs(warning.c_str(), warnings);
@@ -58,7 +59,8 @@ Status prepare_cases(RunContext* context, std::FILE* out, std::FILE* warnings) {
     }
   }
   if (status.ok()) {
-    status = select_attributes(base, context->num_cases, context->cases,
+    status = select_attributes(files.selected_description, files.ordered_cases,
+                               context->num_cases, context->cases,
                                &context->table, &context->record_length);
   }
   if (!status.ok()) return status;
@@ -68,23 +70,25 @@ Status prepare_cases(RunContext* context, std::FILE* out, std::FILE* warnings) {
 // Reads the rules, finds the cases each covers, classifies every case and
 // writes the reports.
 Status evaluate_rules(RunContext* context, MatchMethod method, std::FILE* out) {
-  const std::string& base = context->base_name;
-  Status status = read_rule_file(base, context->table, out, &context->rules);
+  const RunFiles& files = context->files;
+  Status status =
+      read_rule_file(files.rules, context->table, out, &context->rules);
   if (!status.ok()) return status;
   std::vector<Classification> given;
   status = match_rules(context->table, context->cases, method, &context->rules,
                        &given);
   float accuracy = 0;
   if (status.ok()) {
-    status = evaluate_test_cases(base, context->table, context->cases, given,
-                                 &context->counters, out, &accuracy);
+    status = evaluate_test_cases(files.test_data, files.result, context->table,
+                                 context->cases, given, &context->counters, out,
+                                 &accuracy);
   }
   if (!status.ok()) return status;
   std::fprintf(out, "\nPrediction accuracy on the testing data = %f%%\n",
                percent(accuracy));
   std::fflush(out);
-  return write_coverage_report(base, context->table, context->rules,
-                               context->counters, accuracy);
+  return write_coverage_report(files.coverage, files.summary, context->table,
+                               context->rules, context->counters, accuracy);
 }
 
 }  // namespace
@@ -96,7 +100,7 @@ Status run_evaluation(RunContext* context, std::FILE* out,
   if (!status.ok()) return status;
   *exit_status = options.keep_intermediate_files
                      ? 0
-                     : delete_intermediate_files(context->base_name);
+                     : delete_intermediate_files(context->files);
   return Status::Ok();
 }
 
@@ -120,7 +124,7 @@ static int run_arguments(int argc, const char* const* argv, std::FILE* out,
   }
   try {
     RunContext context;
-    context.base_name = argv[1];
+    context.files = name_run_files(argv[1]);
     int exit_status = 0;
     const Status status = run_evaluation(&context, out, options, &exit_status);
     if (!status.ok()) return fail(status.message().c_str(), out);

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "common/run_context.h"
 #include "common/status.h"
+#include "driver/run_context.h"
 #include "evaluate/rule_matcher.h"
 
 namespace ruleval {
@@ -19,7 +19,7 @@ struct RunOptions {
   std::FILE* warnings = stderr;
 };
 
-// Runs every stage on the files named by context->base_name, printing the
+// Runs every stage on the files named by context->files, printing the
 // report to out. On success sets exit_status to the completed run's status:
 // 0, or -1 when B.qzf1 could not be deleted. A failure leaves every file
 // written so far on disk for inspection.

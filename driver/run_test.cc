@@ -188,13 +188,13 @@ TEST_F(RunTest, CodedCasesThatCannotBeCreatedStopTheRun) {
 
 TEST_F(RunTest, KeptIntermediateFilesHoldTheCodedCases) {
   RunContext context;
-  context.base_name = lay("kept");
+  context.files = name_run_files(lay("kept"));
   RunOptions options;
   options.keep_intermediate_files = true;
   int exit_status = -5;
   ASSERT_TRUE(run_evaluation(&context, quiet_, options, &exit_status).ok());
   EXPECT_EQ(0, exit_status);
-  EXPECT_EQ("0 0 \n1 1 \n", read_file(context.base_name + ".qzf"));
+  EXPECT_EQ("0 0 \n1 1 \n", read_file(context.files.test_codes));
   EXPECT_EQ(2, context.num_cases);
   EXPECT_EQ(1u, context.cases.code(1, 0));
 }
@@ -203,19 +203,20 @@ TEST_F(RunTest, SymbolicAttributesWithManyValuesKeepExactCodes) {
   std::string values;
   for (int k = 0; k < 300; ++k) values += " v" + std::to_string(k);
   RunContext context;
-  context.base_name = dir_.file("many");
+  const std::string base = dir_.file("many");
+  context.files = name_run_files(base);
   write_file(
-      context.base_name + ".fmc",
+      base + ".fmc",
       "Attrinum=2 Casenum=3\n"
       "AttriFlag=C AttriName=many AttriType=S AttriPairNum=300 AttriValueP=0 "
       "AttriPriority=1\n" +
           values +
           "\nAttriFlag=D AttriName=class AttriType=S AttriPairNum=2 "
           "AttriValueP=300 AttriPriority=0\nyes no\n");
-  write_file(context.base_name + ".tst", "v299 yes\nv128 no\nv0 yes\n");
+  write_file(base + ".tst", "v299 yes\nv128 no\nv0 yes\n");
   // Value codes beyond one byte are matched whole: v299 is not v43 (299
   // mod 256), and v128 is no negative number.
-  write_file(context.base_name + ".intr",
+  write_file(base + ".intr",
              "Concept_num=2  Total_rulenum=3  Majority_class=0  "
              "Rule_qualityno=1\n"
              "Concept=0 rulenum=2\n"
@@ -236,7 +237,7 @@ TEST_F(RunTest, SymbolicAttributesWithManyValuesKeepExactCodes) {
   const Status status = run_evaluation(&context, quiet_, options, &exit_status);
   ASSERT_TRUE(status.ok()) << status.message();
   EXPECT_EQ("Casenum=3 Dependency=0 Concept=0\n299 0 \n128 1 \n0 0 \n",
-            read_file(context.base_name + ".qzf1"));
+            read_file(base + ".qzf1"));
   EXPECT_EQ(2u, context.cases.code_bytes());
   EXPECT_EQ(299u, context.cases.code(0, 0));
   EXPECT_EQ(128u, context.cases.code(1, 0));

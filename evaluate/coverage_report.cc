@@ -1,7 +1,6 @@
 #include "evaluate/coverage_report.h"
 
 #include "common/output_file.h"
-#include "driver/file_names.h"
 #include "evaluate/class_labels.h"
 #include "evaluate/rule_text.h"
 
@@ -116,17 +115,18 @@ void write_summary(OutputFile& sum, const Totals& totals,
 
 }  // namespace
 
-Status write_coverage_report(const std::string& base_name,
+Status write_coverage_report(const std::string& coverage_path,
+                             const std::string& summary_path,
                              const AttributeTable& table,
                              const RuleStore& rules,
                              const RunCounters& counters, float accuracy) {
   OutputFile tcover;
-  if (!tcover.open(replace_extension(base_name, "tcover"))) {
+  if (!tcover.open(coverage_path)) {
     return Status::Fatal(
         format("\nCannot create result file: %s ...\n", tcover.path().c_str()));
   }
   OutputFile sum;
-  if (!sum.open(replace_extension(base_name, "sum"))) {
+  if (!sum.open(summary_path)) {
     return Status::Fatal(
         format("\nCannot create sum file: %s ...\n", sum.path().c_str()));
   }

@@ -12,9 +12,10 @@
 
 namespace ruleval {
 
-// Writes the base name's .tcover and .sum files for the rules with their
-// coverage, the run's counters and its accuracy (a fraction).
-Status write_coverage_report(const std::string& base_name,
+// Writes B.tcover at coverage_path and B.sum at summary_path for the rules with
+// their coverage, the run's counters and its accuracy (a fraction).
+Status write_coverage_report(const std::string& coverage_path,
+                             const std::string& summary_path,
                              const AttributeTable& table,
                              const RuleStore& rules,
                              const RunCounters& counters, float accuracy);

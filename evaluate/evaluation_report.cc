@@ -4,7 +4,6 @@
 
 #include "common/input_file.h"
 #include "common/output_file.h"
-#include "driver/file_names.h"
 #include "evaluate/class_labels.h"
 
 namespace ruleval {
@@ -130,19 +129,19 @@ std::string confusion_report(const AttributeTable& table,
   return text;
 }
 
-Status evaluate_test_cases(const std::string& base_name,
+Status evaluate_test_cases(const std::string& test_path,
+                           const std::string& result_path,
                            const AttributeTable& table, const CaseBuffer& cases,
                            const std::vector<Classification>& given,
                            RunCounters* counters, std::FILE* out,
                            float* accuracy) {
-  const std::string test_path = replace_extension(base_name, "tst");
   InputFile test_data;
   if (!test_data.open(test_path)) {
     return Status::Fatal(
         format("\n Cannot open test data file: %s...\n", test_path.c_str()));
   }
   OutputFile result;
-  if (!result.open(replace_extension(base_name, "result"))) {
+  if (!result.open(result_path)) {
     return Status::Fatal(
         format("\nCannot create result file: %s ...\n", result.path().c_str()));
   }

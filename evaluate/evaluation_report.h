@@ -51,11 +51,12 @@ class ConfusionMatrix {
 std::string confusion_report(const AttributeTable& table,
                              const ConfusionMatrix& matrix);
 
-// Writes the base name's .result file from its .tst file and the class
+// Writes B.result at result_path from the test data at test_path and the class
 // given[c] of every case c, and prints the testing report on out. Counts the
 // partial and no matches in counters and sets accuracy to the fraction of
 // cases classified correctly.
-Status evaluate_test_cases(const std::string& base_name,
+Status evaluate_test_cases(const std::string& test_path,
+                           const std::string& result_path,
                            const AttributeTable& table, const CaseBuffer& cases,
                            const std::vector<Classification>& given,
                            RunCounters* counters, std::FILE* out,

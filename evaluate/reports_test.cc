@@ -86,8 +86,9 @@ class EvaluationTest : public ::testing::Test {
     RunCounters counters;
     std::FILE* out = std::tmpfile();
     float accuracy = 0;
-    const Status status = evaluate_test_cases(base_, table, cases, given,
-                                              &counters, out, &accuracy);
+    const Status status =
+        evaluate_test_cases(base_ + ".tst", base_ + ".result", table, cases,
+                            given, &counters, out, &accuracy);
     std::fclose(out);
     return status;
   }

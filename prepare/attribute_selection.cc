@@ -2,7 +2,6 @@
 
 #include "common/numbers.h"
 #include "common/output_file.h"
-#include "driver/file_names.h"
 #include "prepare/case_files.h"
 
 namespace ruleval {
@@ -85,12 +84,12 @@ int order_attributes(std::vector<Attribute>* attributes,
   return conditions;
 }
 
-Status write_selected_description(const std::string& base_name,
+Status write_selected_description(const std::string& path,
                                   const AttributeTable& table,
                                   const std::vector<OrderedEntry>& list,
                                   int num_cases) {
   OutputFile out;
-  if (!out.open(replace_extension(base_name, "fmc1"))) return Status::Ok();
+  if (!out.open(path)) return Status::Ok();
   long long value_pairs = 0;
   for (const OrderedEntry& entry : list) {
     value_pairs +=
@@ -146,15 +145,17 @@ Status plan_selection(std::vector<Attribute>* attributes,
   return Status::Ok();
 }
 
-Status select_attributes(const std::string& base_name, int num_cases,
+Status select_attributes(const std::string& selected_description_path,
+                         const std::string& ordered_cases_path, int num_cases,
                          const CaseBuffer& cases, AttributeTable* table,
                          int* record_length) {
   std::vector<OrderedEntry> list;
   Status status = plan_selection(&table->attributes, &list);
   if (!status.ok()) return status;
-  status = write_selected_description(base_name, *table, list, num_cases);
+  status = write_selected_description(selected_description_path, *table, list,
+                                      num_cases);
   if (!status.ok()) return status;
-  status = write_ordered_cases(base_name, cases);
+  status = write_ordered_cases(ordered_cases_path, cases);
   if (!status.ok()) return status;
   rearrange_attribute_table(&table->attributes, list);
   *record_length = static_cast<int>(list.size());

@@ -44,7 +44,8 @@ std::vector<int> selected_rows(std::vector<Attribute> attributes);
 // condition attributes in the table" when none remain, when the decision
 // attribute has no classes (no values, or fewer than two boundary points),
 // or when B.fmc1 or B.qzf1 cannot be written.
-Status select_attributes(const std::string& base_name, int num_cases,
+Status select_attributes(const std::string& selected_description_path,
+                         const std::string& ordered_cases_path, int num_cases,
                          const CaseBuffer& cases, AttributeTable* table,
                          int* record_length);
 
@@ -60,9 +61,9 @@ int order_attributes(std::vector<Attribute>* attributes,
 Status plan_selection(std::vector<Attribute>* attributes,
                       std::vector<OrderedEntry>* list);
 
-// Writes B.fmc1. A file that cannot be created is passed over, since nothing
-// reads it; a write that fails is an error.
-Status write_selected_description(const std::string& base_name,
+// Writes B.fmc1 at path. A file that cannot be created is passed over, since
+// nothing reads it; a write that fails is an error.
+Status write_selected_description(const std::string& path,
                                   const AttributeTable& table,
                                   const std::vector<OrderedEntry>& list,
                                   int num_cases);

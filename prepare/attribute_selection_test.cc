@@ -97,8 +97,8 @@ TEST(SelectAttributes, WritesTheSelectedDescription) {
   EXPECT_EQ(std::vector<int>({2, 0, 3}), selected_rows(table.attributes));
   const CaseBuffer cases = testing::case_buffer({{2, 1, 1}, {0, 0, 0}});
   int record_length = 0;
-  const Status status =
-      select_attributes(dir.file("s"), 2, cases, &table, &record_length);
+  const Status status = select_attributes(
+      dir.file("s.fmc1"), dir.file("s.qzf1"), 2, cases, &table, &record_length);
   ASSERT_TRUE(status.ok()) << status.message();
   EXPECT_EQ(3, record_length);
   EXPECT_EQ(
@@ -129,10 +129,10 @@ TEST(SelectAttributes, DecisionAttributeWithoutClassesEndsTheRun) {
   table.attributes[1].AttriPairNum = 1;  // one point bounds no interval
   table.values.resize(1);
   int record_length = 0;
-  EXPECT_EQ(
-      "\nDecision attribute b has no classes\n",
-      select_attributes(dir.file("s"), 0, CaseBuffer(), &table, &record_length)
-          .message());
+  EXPECT_EQ("\nDecision attribute b has no classes\n",
+            select_attributes(dir.file("s.fmc1"), dir.file("s.qzf1"), 0,
+                              CaseBuffer(), &table, &record_length)
+                .message());
 }
 
 TEST(SelectAttributes, NoConditionAttributeEndsTheRun) {
@@ -140,10 +140,10 @@ TEST(SelectAttributes, NoConditionAttributeEndsTheRun) {
   AttributeTable table;
   table.attributes = attributes_of({{'X', 1}, {'C', 2}});
   int record_length = 0;
-  EXPECT_EQ(
-      "\n No condition attributes in the table",
-      select_attributes(dir.file("s"), 0, CaseBuffer(), &table, &record_length)
-          .message());
+  EXPECT_EQ("\n No condition attributes in the table",
+            select_attributes(dir.file("s.fmc1"), dir.file("s.qzf1"), 0,
+                              CaseBuffer(), &table, &record_length)
+                .message());
   EXPECT_FALSE(std::filesystem::exists(dir.file("s.fmc1")));
 }
 

@@ -1,15 +1,13 @@
 #include "prepare/case_files.h"
 
 #include "common/output_file.h"
-#include "driver/file_names.h"
 
 namespace ruleval {
 
-Status write_ordered_cases(const std::string& base_name,
-                           const CaseBuffer& cases) {
+Status write_ordered_cases(const std::string& path, const CaseBuffer& cases) {
   // When qzf1 cannot be made, the run stops as when it cannot be read; a
   // stale qzf1 of an earlier run must never pass for this run's.
-  const std::string target = replace_extension(base_name, "qzf1");
+  const std::string& target = path;
   OutputFile out;
   if (!out.open(target)) {
     return Status::Fatal(

@@ -20,9 +20,8 @@
 
 namespace ruleval {
 
-// Writes every case of cases, in selected order, to B.qzf1.
-Status write_ordered_cases(const std::string& base_name,
-                           const CaseBuffer& cases);
+// Writes every case of cases, in selected order, to B.qzf1 at path.
+Status write_ordered_cases(const std::string& path, const CaseBuffer& cases);
 
 // Refuses a numeric class value above the decision attribute's last boundary
 // point (the code one past the last class), naming the case. attributes is

@@ -25,14 +25,14 @@ Attribute attribute(char type, int pair_num, const char* name = "a") {
 
 TEST(WriteOrderedCases, WritesEveryCaseWithItsCodesWhole) {
   TempDir dir;
-  ASSERT_TRUE(write_ordered_cases(dir.file("w"),
+  ASSERT_TRUE(write_ordered_cases(dir.file("w.qzf1"),
                                   case_buffer({{2, 1, 0}, {300, 69999, 1}}))
                   .ok());
   EXPECT_EQ("Casenum=2 Dependency=0 Concept=0\n2 1 0 \n300 69999 1 \n",
             testing::read_file(dir.file("w.qzf1")));
   CaseBuffer none;
   none.start(3, 2, 0);
-  ASSERT_TRUE(write_ordered_cases(dir.file("n"), none).ok());
+  ASSERT_TRUE(write_ordered_cases(dir.file("n.qzf1"), none).ok());
   EXPECT_EQ("Casenum=0 Dependency=0 Concept=0\n",
             testing::read_file(dir.file("n.qzf1")));
 }
@@ -42,7 +42,7 @@ TEST(WriteOrderedCases, AFileThatCannotBeMadeStopsTheRun) {
   std::filesystem::create_directory(dir.file("w.qzf1"));
   EXPECT_EQ(
       "\nCannot read intermediate file: " + dir.file("w.qzf1") + " ...\n",
-      write_ordered_cases(dir.file("w"), case_buffer({{0, 0}})).message());
+      write_ordered_cases(dir.file("w.qzf1"), case_buffer({{0, 0}})).message());
 }
 
 TEST(CheckClassCodes, ClassValueAboveTheLastPointIsRefused) {

@@ -16,7 +16,6 @@
 #include "common/input_file.h"
 #include "common/numbers.h"
 #include "common/output_file.h"
-#include "driver/file_names.h"
 
 namespace ruleval {
 namespace {
@@ -548,18 +547,18 @@ bool read_token(std::string_view line, std::size_t* pos,
   return next_token(line, pos, token);
 }
 
-Status encode_test_cases(const std::string& base_name,
+Status encode_test_cases(const std::string& test_path,
+                         const std::string& codes_path,
                          const AttributeTable& table,
                          const std::vector<int>& kept, CaseBuffer* cases,
                          int* num_cases, std::string* warning) {
-  const std::string path = replace_extension(base_name, "tst");
+  const std::string& path = test_path;
   InputFile in;
   if (!in.open(path)) {
     return Status::Fatal(
         format("\n Cannot open test data file: %s...\n", path.c_str()));
   }
   OutputFile out;
-  const std::string codes_path = replace_extension(base_name, "qzf");
   if (!out.open(codes_path)) {
     const char* reason = std::strerror(errno);
     return Status::Fatal(

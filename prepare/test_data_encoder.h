@@ -31,7 +31,8 @@ namespace ruleval {
 bool read_token(std::string_view line, std::size_t* pos,
                 std::string_view* token);
 
-// Encodes the base name's .tst file into its .qzf file with the attributes
+// Encodes the test data at test_path into the coded cases at codes_path
+// (B.qzf) with the attributes
 // of table in description order, keeps the codes of the attributes at the
 // rows `kept` (in that order) of every case in cases, and sets num_cases to
 // the number of cases encoded. Fails with the encoder's messages when a file
@@ -39,7 +40,8 @@ bool read_token(std::string_view line, std::size_t* pos,
 // a numeric value does not start with a number. When the line that ends the
 // test data has lines with values after it, sets warning to the text that
 // says so; leaves it as it is otherwise.
-Status encode_test_cases(const std::string& base_name,
+Status encode_test_cases(const std::string& test_path,
+                         const std::string& codes_path,
                          const AttributeTable& table,
                          const std::vector<int>& kept, CaseBuffer* cases,
                          int* num_cases, std::string* warning);

@@ -65,8 +65,9 @@ class EncoderTest : public ::testing::Test {
   std::string encode(const std::string& tst, int* num_cases) {
     write_file(dir_.file("t.tst"), tst);
     warning_.clear();
-    const Status status = encode_test_cases(dir_.file("t"), table_, {2, 0},
-                                            &cases_, num_cases, &warning_);
+    const Status status =
+        encode_test_cases(dir_.file("t.tst"), dir_.file("t.qzf"), table_,
+                          {2, 0}, &cases_, num_cases, &warning_);
     if (!status.ok()) return status.message();
     return read_file(dir_.file("t.qzf"));
   }
@@ -273,8 +274,8 @@ TEST_F(EncoderTest, MissingTestDataWritesNothing) {
   int cases = 0;
   std::string warning;
   EXPECT_EQ("\n Cannot open test data file: " + dir_.file("none") + ".tst...\n",
-            encode_test_cases(dir_.file("none"), table_, {0}, &cases_, &cases,
-                              &warning)
+            encode_test_cases(dir_.file("none.tst"), dir_.file("none.qzf"),
+                              table_, {0}, &cases_, &cases, &warning)
                 .message());
   EXPECT_FALSE(std::filesystem::exists(dir_.file("none.qzf")));
 }
@@ -284,10 +285,10 @@ TEST_F(EncoderTest, WriteFailureIsReported) {
   write_file(dir_.file("t.tst"), "red yes 1\n");
   std::filesystem::create_symlink("/dev/full", dir_.file("t.qzf"));
   std::string warning;
-  EXPECT_EQ(
-      "\nCannot write file: " + dir_.file("t.qzf") + " ...\n",
-      encode_test_cases(dir_.file("t"), table_, {0}, &cases_, &cases, &warning)
-          .message());
+  EXPECT_EQ("\nCannot write file: " + dir_.file("t.qzf") + " ...\n",
+            encode_test_cases(dir_.file("t.tst"), dir_.file("t.qzf"), table_,
+                              {0}, &cases_, &cases, &warning)
+                .message());
 }
 
 }  // namespace

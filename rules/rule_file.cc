@@ -6,7 +6,6 @@
 
 #include "common/input_file.h"
 #include "common/keyed_parser.h"
-#include "driver/file_names.h"
 
 namespace ruleval {
 namespace {
@@ -264,9 +263,8 @@ Status parse_rule_file(std::string_view text, const std::string& path,
   return RuleParser(text, path, table).parse(out, store);
 }
 
-Status read_rule_file(const std::string& base_name, const AttributeTable& table,
+Status read_rule_file(const std::string& path, const AttributeTable& table,
                       std::FILE* out, RuleStore* store) {
-  const std::string path = replace_extension(base_name, "intr");
   std::string text;
   if (!read_whole_file(path, &text)) {
     return Status::Fatal(

@@ -24,13 +24,13 @@
 
 namespace ruleval {
 
-// Reads the base name's .intr file into store, checked against the selected
+// Reads the rule file at path into store, checked against the selected
 // attribute table (condition attributes first, the decision attribute
 // last). Prints "qualityno=%d\n" on out as soon as the header is read.
 // Fails with "Cannot open internal rule file" when the file cannot be read,
 // or "Malformed rule file" naming the line at fault, also for rules that
 // name attributes, values or classes the table does not have.
-Status read_rule_file(const std::string& base_name, const AttributeTable& table,
+Status read_rule_file(const std::string& path, const AttributeTable& table,
                       std::FILE* out, RuleStore* store);
 
 // The same for a rule file already in memory; path names it in messages.

@@ -172,7 +172,7 @@ TEST_P(KeptTest, IntermediateFilesMatch) {
   const auto inputs = lay_inputs(run);
 
   RunContext context;
-  context.base_name = (run / args[0]).string();
+  context.files = name_run_files((run / args[0]).string());
   RunOptions options;
   options.keep_intermediate_files = true;
   std::FILE* out = std::tmpfile();

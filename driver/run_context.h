@@ -7,14 +7,14 @@
 #include "common/attribute_table.h"
 #include "common/case_buffer.h"
 #include "common/run_counters.h"
+#include "driver/file_names.h"
 #include "rules/rule_store.h"
 
 namespace ruleval {
 
 struct RunContext {
-  // The base name from the command line; every file of the run is named
-  // from it with replace_extension.
-  std::string base_name;
+  // Every file of the run, named from the base name on the command line.
+  RunFiles files;
   // In description order until selection, in selected order after it.
   AttributeTable table;
   // Cases in the test data: the description's Casenum at first, then the
