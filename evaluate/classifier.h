@@ -25,19 +25,6 @@ struct Classification {
   bool no_match() const { return decision == Decision::kNoMatch; }
 };
 
-// Whether the plain condition pair holds for case c. A symbolic pair tests
-// the case's value code for equality (direction 0) or inequality with
-// parino; a numeric pair tests the interval code for being below parino
-// (direction 0) or parino or more.
-bool test_condition(const CaseBuffer& cases, std::size_t c,
-                    const ConditionPair& pair, bool symbolic);
-
-// Conditions of rule that case c meets, each plain pair and each OR group
-// counting one. Any pair whose orflag is not 1 heads a group of that many
-// pairs, each comparing the code at its own attribute with its parino.
-int met_conditions(const AttributeTable& table, const CaseBuffer& cases,
-                   std::size_t c, const Rule& rule);
-
 // Among the concepts whose flag is set, the first whose score exceeds every
 // earlier candidate's beyond the comparison's tolerance; when none beats the
 // starting score, the first candidate. REQUIRES: some flag is set.
@@ -46,9 +33,9 @@ int choose_concept(const std::vector<float>& scores,
 
 class Classifier {
  public:
-  // Consults concepts 0 to number of classes - 1 of rules; the table is the
-  // selected one, with the decision attribute last. Both must outlive the
-  // classifier. REQUIRES: rules checked against table by the rule reader.
+  // Consults concepts 0 to number of classes - 1 of rules, the classes of
+  // the table's decision attribute (its last). The rules must outlive the
+  // classifier.
   Classifier(const AttributeTable& table, const RuleStore& rules);
 
   // Classifies case c.
@@ -56,14 +43,15 @@ class Classifier {
                                int majority_class);
 
  private:
-  const AttributeTable& table_;
   const RuleStore& rules_;
   std::size_t class_count_;
-  // Per-class working arrays, cleared for every case.
-  std::vector<float> DS;
-  std::vector<char> conceptmatchflag;
-  std::vector<char> conceptpmflag;
-  std::vector<float> PDS;
+  // Per-class working arrays, cleared for every case: the summed quality of
+  // the fully met rules and whether the class has one, the summed partial
+  // scores and whether the class has a rule to score.
+  std::vector<float> full_match_scores_;
+  std::vector<char> fully_matched_;
+  std::vector<float> partial_match_scores_;
+  std::vector<char> partially_matched_;
 };
 
 }  // namespace ruleval

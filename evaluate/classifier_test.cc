@@ -18,7 +18,7 @@ const AttributeTable kTable = testing::three_class_table();
 RuleStore store_of(std::vector<std::vector<Rule>> concepts, int majority = 0) {
   RuleStore store;
   store.concepts = std::move(concepts);
-  store.Majority_class = majority;
+  store.majority_class = majority;
   return store;
 }
 
@@ -28,7 +28,7 @@ Classification classify(const RuleStore& rules,
   codes.push_back(0);
   Classifier classifier(kTable, rules);
   return classifier.classify_case(case_buffer({codes}), 0,
-                                  rules.Majority_class);
+                                  rules.majority_class);
 }
 
 TEST(ClassifierTest, ClassifiesTheExampleCases) {
@@ -63,42 +63,43 @@ TEST(ClassifierTest, ClassifiesTheExampleCases) {
 }
 
 TEST(ClassifierTest, FullMatchesOutweighPartialScores) {
-  const Rule a0_is_1 = make_rule(100, {{0, 1, 0, 1}});
-  const Rule a1_is_2 = make_rule(0.1f, {{1, 2, 0, 1}});
+  const Rule a0_is_1 = make_rule(kTable, 100, {{0, 1, 0, 1}});
+  const Rule a1_is_2 = make_rule(kTable, 0.1f, {{1, 2, 0, 1}});
   // A full match of 0.1 beats a partial score of any size.
   Classification got =
       classify(store_of({{a0_is_1}, {a1_is_2}, {}}), {0, 2, 0});
   EXPECT_EQ(1, got.class_code);
   EXPECT_EQ(Decision::kFullMatch, got.decision);
   // Equal sums, and sums within the tolerance, go to the lower concept.
-  const Rule always = make_rule(1.0f, {});  // no conditions: always met
+  const Rule always = make_rule(kTable, 1.0f, {});  // no conditions: always met
   EXPECT_EQ(1,
             classify(store_of({{}, {always}, {always}}), {0, 0, 0}).class_code);
-  EXPECT_EQ(1, classify(store_of({{}, {always}, {make_rule(1.0000001f, {})}}),
-                        {0, 0, 0})
-                   .class_code);
-  EXPECT_EQ(2, classify(store_of({{}, {always}, {make_rule(1.000001f, {})}}),
-                        {0, 0, 0})
-                   .class_code);
-  // Qualities add up per concept.
   EXPECT_EQ(
-      0,
-      classify(
-          store_of({{always, make_rule(0.5f, {})}, {make_rule(1.4f, {})}, {}}),
-          {0, 0, 0})
-          .class_code);
+      1, classify(store_of({{}, {always}, {make_rule(kTable, 1.0000001f, {})}}),
+                  {0, 0, 0})
+             .class_code);
+  EXPECT_EQ(
+      2, classify(store_of({{}, {always}, {make_rule(kTable, 1.000001f, {})}}),
+                  {0, 0, 0})
+             .class_code);
+  // Qualities add up per concept.
+  EXPECT_EQ(0, classify(store_of({{always, make_rule(kTable, 0.5f, {})},
+                                  {make_rule(kTable, 1.4f, {})},
+                                  {}}),
+                        {0, 0, 0})
+                   .class_code);
 }
 
 TEST(ClassifierTest, PartialScoresWeighTheShareOfConditionsMet) {
   // 1 of 2 conditions met, quality 3.0: 1.5.
-  const Rule half = make_rule(3.0f, {{0, 0, 0, 1}, {1, 1, 0, 1}});
+  const Rule half = make_rule(kTable, 3.0f, {{0, 0, 0, 1}, {1, 1, 0, 1}});
   // 2 of 3 met, quality 1.5: 1.0; plus what a third rule adds.
   const Rule two_thirds =
-      make_rule(1.5f, {{0, 0, 0, 1}, {1, 0, 0, 1}, {2, 1, 1, 1}});
+      make_rule(kTable, 1.5f, {{0, 0, 0, 1}, {1, 0, 0, 1}, {2, 1, 1, 1}});
   const auto with_extra = [&](float quality) {
     return store_of(
         {{half},
-         {two_thirds, make_rule(quality, {{0, 0, 0, 1}, {2, 1, 1, 1}})},
+         {two_thirds, make_rule(kTable, quality, {{0, 0, 0, 1}, {2, 1, 1, 1}})},
          {}});
   };
   // The extra rule meets 1 of 2: it adds quality / 2.
@@ -119,16 +120,19 @@ TEST(ClassifierTest, ReadsConditionsAndOrGroupsItsOwnWay) {
            Decision::kFullMatch;
   };
   // Numeric bounds compare the interval code with parino.
-  EXPECT_TRUE(matches(make_rule(1, {{2, 2, 0, 1}, {2, 1, 1, 1}}), {0, 0, 1}));
-  EXPECT_FALSE(matches(make_rule(1, {{2, 2, 0, 1}}), {0, 0, 2}));
-  EXPECT_TRUE(matches(make_rule(1, {{0, 3, 1, 1}}), {2, 0, 0}));
+  EXPECT_TRUE(
+      matches(make_rule(kTable, 1, {{2, 2, 0, 1}, {2, 1, 1, 1}}), {0, 0, 1}));
+  EXPECT_FALSE(matches(make_rule(kTable, 1, {{2, 2, 0, 1}}), {0, 0, 2}));
+  EXPECT_TRUE(matches(make_rule(kTable, 1, {{0, 3, 1, 1}}), {2, 0, 0}));
   // Any orflag other than 1 heads a group, numeric ones too, whatever the
   // direction: the interval code must equal a member's parino.
-  const Rule numeric_group = make_rule(1, {{2, 0, 1, 2}, {2, 2, 1, 1}}, 1);
+  const Rule numeric_group =
+      make_rule(kTable, 1, {{2, 0, 1, 2}, {2, 2, 1, 1}}, 1);
   EXPECT_TRUE(matches(numeric_group, {0, 0, 0}));
   EXPECT_FALSE(matches(numeric_group, {0, 0, 1}));
   // Each member reads the code at its own attribute.
-  const Rule mixed_group = make_rule(1, {{0, 1, 0, 2}, {1, 2, 0, 1}}, 1);
+  const Rule mixed_group =
+      make_rule(kTable, 1, {{0, 1, 0, 2}, {1, 2, 0, 1}}, 1);
   EXPECT_TRUE(matches(mixed_group, {0, 2, 0}));
   EXPECT_FALSE(matches(mixed_group, {2, 0, 0}));
 }
@@ -136,8 +140,8 @@ TEST(ClassifierTest, ReadsConditionsAndOrGroupsItsOwnWay) {
 TEST(ClassifierTest, ComparesWholeCodesBeyondOneByte) {
   const AttributeTable table = selected_table({{'S', 300}, {'S', 2}});
   RuleStore rules =
-      store_of({{make_rule(1, {{0, 130, 0, 1}})},
-                {make_rule(1, {{0, 1, 0, 2}, {0, 299, 0, 1}}, 1)}});
+      store_of({{make_rule(table, 1, {{0, 130, 0, 1}})},
+                {make_rule(table, 1, {{0, 1, 0, 2}, {0, 299, 0, 1}}, 1)}});
   const CaseBuffer cases = case_buffer({{130, 0}, {299, 0}, {43, 0}});
   Classifier classifier(table, rules);
   EXPECT_EQ(Decision::kFullMatch,
@@ -149,7 +153,7 @@ TEST(ClassifierTest, ComparesWholeCodesBeyondOneByte) {
 }
 
 TEST(ClassifierTest, ConsultsOnlyTheConceptsOfTheClasses) {
-  const Rule always = make_rule(5.0f, {});
+  const Rule always = make_rule(kTable, 5.0f, {});
   // A fourth concept is never consulted: the majority class it is.
   const Classification got =
       classify(store_of({{}, {}, {}, {always}}, 2), {0, 0, 0});
@@ -160,8 +164,8 @@ TEST(ClassifierTest, ConsultsOnlyTheConceptsOfTheClasses) {
 TEST(ClassifierTest, ScoresThatBeatNoStartGoToTheFirstCandidate) {
   const Classification got =
       classify(store_of({{},
-                         {make_rule(-200000.0f, {})},
-                         {make_rule(-100.0f, {{0, 1, 0, 1}})}}),
+                         {make_rule(kTable, -200000.0f, {})},
+                         {make_rule(kTable, -100.0f, {{0, 1, 0, 1}})}}),
                {0, 0, 0});
   EXPECT_EQ(1, got.class_code);
   EXPECT_EQ(Decision::kFullMatch, got.decision);

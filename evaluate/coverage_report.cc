@@ -51,19 +51,19 @@ void write_rule(OutputFile& tcover, const AttributeTable& table,
   tcover.print("\n\nRule %zu:\n", j + 1);
   tcover.write(rule_conditions_text(table, rule));
   tcover.print("\nRule Quality = %f\n",
-               printable(static_cast<double>(rule.rule_quality)));
+               printable(static_cast<double>(rule.quality)));
   tcover.print("\nThe positive cases covered by the rule are: (%d cases)",
-               rule.posnum);
-  write_cases(tcover, rule.covered_pos_cases);
+               static_cast<int>(rule.covered_positive.size()));
+  write_cases(tcover, rule.covered_positive);
   tcover.print("\nThe negative cases covered by the rule are: (%d cases)",
-               rule.negnum);
-  write_cases(tcover, rule.covered_neg_cases);
+               static_cast<int>(rule.covered_negative.size()));
+  write_cases(tcover, rule.covered_negative);
   tcover.put('\n');
 }
 
 void write_concepts(OutputFile& tcover, const AttributeTable& table,
                     const RuleStore& rules) {
-  const int last = rules.concept_num() - 1;
+  const int last = rules.concept_count() - 1;
   for (int i = 0; i <= last; ++i) {
     tcover.print("\n\n        Rules for %s\n",
                  concept_header(table, i, last).c_str());
@@ -77,7 +77,7 @@ void write_concepts(OutputFile& tcover, const AttributeTable& table,
 Totals write_rule_numbers(OutputFile& tcover, const AttributeTable& table,
                           const RuleStore& rules) {
   Totals totals;
-  const int last = rules.concept_num() - 1;
+  const int last = rules.concept_count() - 1;
   tcover.write("\nRule Numbers are:\n");
   for (int i = 0; i <= last; ++i) {
     const std::vector<Rule>& concept_rules =
@@ -85,7 +85,8 @@ Totals write_rule_numbers(OutputFile& tcover, const AttributeTable& table,
     const int count = static_cast<int>(concept_rules.size());
     totals.rules += count;
     tcover.write(rule_number_line(table, i, last, count));
-    for (const Rule& rule : concept_rules) totals.length += rule.and_pair_num;
+    for (const Rule& rule : concept_rules)
+      totals.length += rule.conditions_to_meet;
   }
   return totals;
 }

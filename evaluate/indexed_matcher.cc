@@ -9,12 +9,10 @@
 #include <thread>
 
 #include "evaluate/rule_index.h"
-#include "rules/rule_coverage.h"
 
 namespace ruleval {
 namespace {
 
-constexpr std::size_t kRulesPerWord = sizeof(std::uint64_t);
 // Fewer cases than this per block are not worth a thread.
 constexpr std::size_t kLeastCasesPerBlock = 4096;
 constexpr std::size_t kMostBlocks = 8;
@@ -70,10 +68,9 @@ struct BlockCoverage {
 // Matches the cases of one block; owns what a case's matching needs.
 class BlockMatcher {
  public:
-  BlockMatcher(const RuleIndex& index, const AttributeTable& table,
-               const CaseBuffer& cases, int majority_class)
+  BlockMatcher(const RuleIndex& index, const CaseBuffer& cases,
+               int majority_class)
       : index_(index),
-        table_(table),
         cases_(cases),
         majority_class_(majority_class),
         counts_(index.word_count()),
@@ -101,7 +98,6 @@ class BlockMatcher {
   void sum_partial_scores(std::size_t first);
 
   const RuleIndex& index_;
-  const AttributeTable& table_;
   const CaseBuffer& cases_;
   const int majority_class_;
   // Per rule byte: conditions met by the current case; and the high bit of
@@ -152,13 +148,13 @@ void BlockMatcher::match_one_by_one(std::size_t c) {
   auto* bytes = reinterpret_cast<unsigned char*>(counts_.data());
   for (const std::size_t r : index_.one_by_one()) {
     const Rule& rule = index_.rule(r);
-    const int met = met_conditions(table_, cases_, c, rule);
-    const bool full = met == rule.and_pair_num;
+    const int met = met_conditions(rule, cases_, c);
+    const bool full = met == rule.conditions_to_meet;
     bytes[r] = full ? 1 : 0;
     const std::size_t w = r / kRulesPerWord;
     equal_[w] = zero_bytes(counts_[w] ^ index_.full_count()[w]);
     if (!full) terms_[index_.term_at(r)] = partial_score(met, rule);
-    if (covers_case(table_, cases_, c, rule)) covered_one_by_one_.push_back(r);
+    if (covers_case(rule, cases_, c)) covered_one_by_one_.push_back(r);
   }
 }
 
@@ -225,7 +221,7 @@ Classification BlockMatcher::classify_by_full_matches() {
   for (const std::size_t r : full_) {
     if (r >= index_.class_rule_count()) break;
     const auto i = static_cast<std::size_t>(index_.concept_of(r));
-    scores_[i] += index_.rule(r).rule_quality;
+    scores_[i] += index_.rule(r).quality;
     flags_[i] = 1;
   }
   return Classification{choose_concept(scores_, flags_), Decision::kFullMatch};
@@ -300,21 +296,19 @@ Status store_coverage(std::vector<BlockCoverage>& blocks, RuleStore* rules) {
   for (std::vector<Rule>& concept_rules : rules->concepts) {
     for (Rule& rule : concept_rules) {
       try {
-        rule.covered_pos_cases =
+        rule.covered_positive =
             join_blocks(blocks, &BlockCoverage::positive, r);
       } catch (const std::bad_alloc&) {
         return Status::Fatal(
             "\nNot enough memory for covered_pos_cases ... \n");
       }
       try {
-        rule.covered_neg_cases =
+        rule.covered_negative =
             join_blocks(blocks, &BlockCoverage::negative, r);
       } catch (const std::bad_alloc&) {
         return Status::Fatal(
             "\nNot enough memory for covered_neg_cases ... \n");
       }
-      rule.posnum = static_cast<int>(rule.covered_pos_cases.size());
-      rule.negnum = static_cast<int>(rule.covered_neg_cases.size());
       ++r;
     }
   }
@@ -336,7 +330,7 @@ Status match_indexed(const AttributeTable& table, const CaseBuffer& cases,
     try {
       const std::size_t begin = n * b / blocks;
       const std::size_t end = n * (b + 1) / blocks;
-      BlockMatcher matcher(index, table, cases, rules->Majority_class);
+      BlockMatcher matcher(index, cases, rules->majority_class);
       matcher.match(begin, end, &coverage[b], given->data() + begin);
     } catch (...) {
       failures[b] = std::current_exception();

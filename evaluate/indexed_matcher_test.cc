@@ -48,7 +48,7 @@ class DataSetGenerator {
       for (Rule& rule : concept_rules) rule = this->rule(table);
       store.concepts.push_back(std::move(concept_rules));
     }
-    store.Majority_class = pick(0, classes - 1);
+    store.majority_class = pick(0, classes - 1);
     return store;
   }
 
@@ -91,14 +91,15 @@ class DataSetGenerator {
 
   // Plain conditions, conventional OR groups, and groups that break the
   // conventions: numeric or negated heads, members on other attributes.
-  void add_condition(const AttributeTable& table, Rule* rule) {
+  void add_condition(const AttributeTable& table,
+                     std::vector<ConditionPair>* pairs) {
     const int conditions = static_cast<int>(table.attributes.size()) - 1;
     const int attrino = pick(0, conditions - 1);
     ConditionPair head = pair(table, attrino);
     const int kind = pick(0, 9);
     if (kind < 6) {
       if (kind < 2) head.direction = 1;
-      rule->pairs.push_back(head);
+      pairs->push_back(head);
       return;
     }
     const int members = pick(2, 4);
@@ -107,9 +108,9 @@ class DataSetGenerator {
         table.attributes[static_cast<std::size_t>(attrino)].symbolic();
     head.orflag = members;
     if (conventional) head.direction = 0;
-    rule->pairs.push_back(head);
+    pairs->push_back(head);
     for (int m = 1; m < members; ++m) {
-      rule->pairs.push_back(
+      pairs->push_back(
           pair(table, conventional ? attrino : pick(0, conditions - 1)));
     }
   }
@@ -132,15 +133,16 @@ class DataSetGenerator {
   }
 
   Rule rule(const AttributeTable& table) {
-    Rule rule = make_rule(quality(), {});
+    const float weight = quality();
+    std::vector<ConditionPair> pairs;
     const int conditions = pick(0, 9) == 0 ? 0 : pick(1, 5);
-    for (int k = 0; k < conditions; ++k) add_condition(table, &rule);
-    int counted = 0;
-    for (std::size_t l = 0; l < rule.pairs.size(); ++counted)
-      l += static_cast<std::size_t>(rule.pairs[l].orflag);
-    rule.and_pair_num = counted;
-    if (pick(0, 9) == 0 && !rule.pairs.empty())
-      rule.and_pair_num = pick(1, counted + 1);
+    for (int k = 0; k < conditions; ++k) add_condition(table, &pairs);
+    Rule rule = make_rule(table, weight, pairs);
+    // Each plain pair and each OR group is one condition to the classifier.
+    const auto counted = static_cast<int>(rule.classified_conditions.size());
+    rule.conditions_to_meet = counted;
+    if (pick(0, 9) == 0 && !pairs.empty())
+      rule.conditions_to_meet = pick(1, counted + 1);
     return rule;
   }
 
@@ -166,12 +168,8 @@ void expect_same_matching(const AttributeTable& table, const CaseBuffer& cases,
     for (std::size_t j = 0; j < rules.concepts[i].size(); ++j) {
       const Rule& want = expected_rules.concepts[i][j];
       const Rule& have = got_rules.concepts[i][j];
-      EXPECT_EQ(want.covered_pos_cases, have.covered_pos_cases)
-          << i << "/" << j;
-      EXPECT_EQ(want.covered_neg_cases, have.covered_neg_cases)
-          << i << "/" << j;
-      EXPECT_EQ(want.posnum, have.posnum);
-      EXPECT_EQ(want.negnum, have.negnum);
+      EXPECT_EQ(want.covered_positive, have.covered_positive) << i << "/" << j;
+      EXPECT_EQ(want.covered_negative, have.covered_negative) << i << "/" << j;
     }
   }
 }
@@ -193,19 +191,19 @@ TEST(IndexedMatcherTest, CountsBeyondOneByteAndManyRules) {
   // to fill many words, over cases split among blocks.
   const AttributeTable table =
       testing::selected_table({{'S', 3}, {'S', 3}, {'S', 2}});
-  Rule long_rule = make_rule(2.0f, {});
-  for (int k = 0; k < 300; ++k) long_rule.pairs.push_back({k % 2, 2, 1, 1});
-  long_rule.and_pair_num = 300;
-  Rule almost = make_rule(9.0f, {{0, 0, 0, 1}});
-  for (int k = 0; k < 255; ++k) almost.pairs.push_back({1, 2, 1, 1});
-  almost.and_pair_num = 256;
+  std::vector<ConditionPair> negations;
+  for (int k = 0; k < 300; ++k) negations.push_back({k % 2, 2, 1, 1});
+  const Rule long_rule = make_rule(table, 2.0f, negations, 300);
+  std::vector<ConditionPair> one_unmet = {{0, 0, 0, 1}};
+  for (int k = 0; k < 255; ++k) one_unmet.push_back({1, 2, 1, 1});
+  const Rule almost = make_rule(table, 9.0f, one_unmet, 256);
   RuleStore rules;
   rules.concepts.resize(2);
   rules.concepts[0] = {long_rule};
   rules.concepts[1] = {almost};
   for (int r = 0; r < 100; ++r) {
-    rules.concepts[r % 2].push_back(make_rule(0.25f * static_cast<float>(r % 7),
-                                              {{r % 2, r % 3, r % 2, 1}}));
+    rules.concepts[r % 2].push_back(make_rule(
+        table, 0.25f * static_cast<float>(r % 7), {{r % 2, r % 3, r % 2, 1}}));
   }
   std::vector<std::vector<std::uint32_t>> records;
   for (std::uint32_t c = 0; c < 50; ++c)

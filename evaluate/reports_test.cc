@@ -60,10 +60,10 @@ TEST(RuleTextTest, OrMembersOnOtherAttributesShowTheirOwnValues) {
   // a0 has 2 values, a1 has 4: the member's code 3 is no value of a0. The
   // member also reads as a plain condition of its own attribute.
   AttributeTable table = selected_table({{'S', 2}, {'S', 4}, {'S', 2}});
-  const Rule rule = make_rule(1, {{0, 1, 0, 2}, {1, 3, 0, 1}}, 1);
+  const Rule rule = make_rule(table, 1, {{0, 1, 0, 2}, {1, 3, 0, 1}}, 1);
   EXPECT_EQ("(a0=v1 or v3)(a1=v3)", rule_conditions_text(table, rule));
   // A member code within a0's values names a0's value.
-  const Rule within = make_rule(1, {{0, 0, 0, 2}, {1, 1, 0, 1}}, 1);
+  const Rule within = make_rule(table, 1, {{0, 0, 0, 2}, {1, 1, 0, 1}}, 1);
   EXPECT_EQ("(a0=v0 or v1)(a1=v1)", rule_conditions_text(table, within));
 }
 

@@ -14,19 +14,11 @@ constexpr std::size_t kTableBudgetBytes = std::size_t{16} << 20;
 constexpr int kMostTabulatedConditions =
     std::numeric_limits<std::uint8_t>::max();
 
-constexpr std::size_t kRulesPerWord = sizeof(std::uint64_t);
-
 unsigned char* bytes_of(std::vector<std::uint64_t>& words) {
   return reinterpret_cast<unsigned char*>(words.data());
 }
 
 }  // namespace
-
-float partial_score(int k, const Rule& rule) {
-  const double product = static_cast<double>(k) / rule.and_pair_num *
-                         static_cast<double>(rule.rule_quality);
-  return static_cast<float>(product);
-}
 
 RuleIndex::RuleIndex(const AttributeTable& table, const RuleStore& rules) {
   number_rules(rules, number_of_classes(table.attributes.back()));
@@ -34,9 +26,9 @@ RuleIndex::RuleIndex(const AttributeTable& table, const RuleStore& rules) {
   one_by_one_flag_.assign(rules_.size(), 0);
   for (std::size_t r = 0; r < rules_.size(); ++r) {
     term_at_.push_back(terms_.size());
-    if (tabulable(table, *rules_[r])) {
-      tabulate(table, r);
-      const int n = rules_[r]->and_pair_num;
+    if (tabulable(*rules_[r])) {
+      tabulate(r);
+      const int n = rules_[r]->conditions_to_meet;
       set_full_count(r, static_cast<unsigned>(n));
       for (int k = 0; k < n; ++k)
         terms_.push_back(partial_score(k, *rules_[r]));
@@ -75,8 +67,10 @@ void RuleIndex::choose_tabulated(const AttributeTable& table) {
   const std::size_t conditions = table.attributes.size() - 1;
   std::vector<char> named(conditions, 0);
   for (const Rule* rule : rules_) {
-    for (const ConditionPair& pair : rule->pairs)
-      named[static_cast<std::size_t>(pair.attrino)] = 1;
+    for (const Condition& condition : rule->classified_conditions) {
+      for (const AttributeCodes& test : condition.any_of)
+        named[test.attribute] = 1;
+    }
   }
   std::vector<std::size_t> order;
   for (std::size_t a = 0; a < conditions; ++a) {
@@ -105,60 +99,34 @@ void RuleIndex::choose_tabulated(const AttributeTable& table) {
   }
 }
 
-// A rule the tables serve exactly: every condition on a tabulated attribute,
-// every OR group a symbolic group with direction 0 whose members all stand
-// on its attribute (so coverage and classification read it alike), and as
-// many conditions as its and_pair_num, few enough to count in a byte. Such a
-// rule covers a case exactly when the case fully matches it.
-bool RuleIndex::tabulable(const AttributeTable& table, const Rule& rule) const {
-  if (rule.and_pair_num > kMostTabulatedConditions) return false;
-  int conditions = 0;
-  const std::size_t n = rule.pairs.size();
-  for (std::size_t l = 0; l < n; ++conditions) {
-    const ConditionPair& head = rule.pairs[l];
-    const auto a = static_cast<std::size_t>(head.attrino);
-    if (tabulated_at_[a] < 0) return false;
-    if (head.orflag == 1) {
-      ++l;
-      continue;
-    }
-    if (!table.attributes[a].symbolic() || head.direction != 0) return false;
-    const std::size_t end = l + static_cast<std::size_t>(head.orflag);
-    for (; l < end; ++l) {
-      if (rule.pairs[l].attrino != head.attrino) return false;
-    }
-  }
-  return conditions == rule.and_pair_num;
+// A rule the tables serve exactly: one that both readings read alike, every
+// condition on one tabulated attribute, and as many conditions as it asks
+// for, few enough to count in a byte. Such a rule covers a case exactly when
+// the case fully matches it.
+bool RuleIndex::tabulable(const Rule& rule) const {
+  if (!rule.same_in_both_readings) return false;
+  const std::vector<Condition>& conditions = rule.classified_conditions;
+  if (rule.conditions_to_meet > kMostTabulatedConditions ||
+      static_cast<int>(conditions.size()) != rule.conditions_to_meet)
+    return false;
+  return std::all_of(conditions.begin(), conditions.end(),
+                     [&](const Condition& condition) {
+                       return tabulated_at_[condition.any_of[0].attribute] >= 0;
+                     });
 }
 
-void RuleIndex::tabulate(const AttributeTable& table, std::size_t r) {
-  const Rule& rule = *rules_[r];
+// Adds one to rule r's byte in the row of every code that meets each of its
+// conditions. The last row stands for every code beyond the attribute's
+// own, which a case never carries; it is filled as such a code would be.
+void RuleIndex::tabulate(std::size_t r) {
   const std::size_t words = word_count();
-  const std::size_t n = rule.pairs.size();
-  for (std::size_t l = 0; l < n;) {
-    const ConditionPair& head = rule.pairs[l];
-    const auto a = static_cast<std::size_t>(head.attrino);
+  for (const Condition& condition : rules_[r]->classified_conditions) {
+    const AttributeCodes& test = condition.any_of[0];
     TabulatedAttribute& tabulated =
-        attributes_[static_cast<std::size_t>(tabulated_at_[a])];
+        attributes_[static_cast<std::size_t>(tabulated_at_[test.attribute])];
     unsigned char* bytes = bytes_of(tabulated.rows);
-    const auto p = static_cast<std::uint32_t>(head.parino);
-    // Codes 0 to codes - 1, then the row of larger codes.
-    std::vector<char> meets(tabulated.codes + std::size_t{1}, 0);
-    if (head.orflag != 1) {
-      const std::size_t end = l + static_cast<std::size_t>(head.orflag);
-      for (; l < end; ++l)
-        meets[static_cast<std::size_t>(rule.pairs[l].parino)] = 1;
-    } else {
-      for (std::uint32_t v = 0; v <= tabulated.codes; ++v) {
-        if (table.attributes[a].symbolic())
-          meets[v] = head.direction == 0 ? v == p : v != p;
-        else
-          meets[v] = head.direction == 0 ? v < p : v >= p;
-      }
-      ++l;
-    }
-    for (std::size_t v = 0; v < meets.size(); ++v) {
-      if (meets[v]) ++bytes[v * words * kRulesPerWord + r];
+    for (std::uint32_t v = 0; v <= tabulated.codes; ++v) {
+      if (test.codes.contains(v)) ++bytes[v * words * kRulesPerWord + r];
     }
   }
 }

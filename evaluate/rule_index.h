@@ -20,6 +20,8 @@ namespace ruleval {
 // The matcher adds rows this many words at a time; the word count is a
 // multiple of it.
 inline constexpr std::size_t kWordsPerStep = 8;
+// A word holds the bytes of this many rules.
+inline constexpr std::size_t kRulesPerWord = sizeof(std::uint64_t);
 
 // One tabulated attribute: rows 0 to codes - 1 for its codes, and a last row
 // for any larger code.
@@ -73,8 +75,8 @@ class RuleIndex {
  private:
   void number_rules(const RuleStore& rules, int classes);
   void choose_tabulated(const AttributeTable& table);
-  bool tabulable(const AttributeTable& table, const Rule& rule) const;
-  void tabulate(const AttributeTable& table, std::size_t r);
+  bool tabulable(const Rule& rule) const;
+  void tabulate(std::size_t r);
   void set_full_count(std::size_t r, unsigned count);
 
   std::vector<const Rule*> rules_;
@@ -90,10 +92,5 @@ class RuleIndex {
   std::vector<std::size_t> term_at_;
   std::vector<float> terms_;
 };
-
-// The partial-match score of a rule with k of its conditions met: the share
-// met, times the quality, computed in double and rounded once to single.
-// REQUIRES: rule.and_pair_num > 0.
-float partial_score(int k, const Rule& rule);
 
 }  // namespace ruleval

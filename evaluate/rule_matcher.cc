@@ -12,8 +12,7 @@ Status match_straightforwardly(const AttributeTable& table,
   for (std::size_t i = 0; i < store->concepts.size(); ++i) {
     for (Rule& rule : store->concepts[i]) {
       const Status status = store_rule_coverage(
-          compute_rule_coverage(table, cases, static_cast<int>(i), rule),
-          &rule);
+          compute_rule_coverage(cases, static_cast<int>(i), rule), &rule);
       if (!status.ok()) return status;
     }
   }
@@ -21,7 +20,7 @@ Status match_straightforwardly(const AttributeTable& table,
   given->clear();
   given->reserve(cases.num_cases());
   for (std::size_t c = 0; c < cases.num_cases(); ++c) {
-    given->push_back(classifier.classify_case(cases, c, store->Majority_class));
+    given->push_back(classifier.classify_case(cases, c, store->majority_class));
   }
   return Status::Ok();
 }

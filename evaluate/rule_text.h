@@ -11,11 +11,10 @@
 namespace ruleval {
 
 // The conditions of rule on every condition attribute of table (selected
-// order, decision attribute last). A numeric attribute shows the last upper
-// and the last lower bound the rule sets on it. A symbolic attribute shows
-// its first single value; else its last OR group, less the values negated
-// after it; else the values it must not have.
-// REQUIRES: rule checked against table by the rule reader.
+// order, decision attribute last) that it names, as its compiled form shows
+// them: bounds of a numeric attribute, the value, the values it may have or
+// those it must not have of a symbolic one.
+// REQUIRES: rule read and compiled against table by the rule reader.
 std::string rule_conditions_text(const AttributeTable& table, const Rule& rule);
 
 }  // namespace ruleval

@@ -63,8 +63,8 @@ void use_rules(const AttributeTable& table, RuleStore* store) {
     for (std::size_t j = 0; j < store->concepts[i].size(); ++j) {
       const Rule& rule = store->concepts[i][j];
       const Rule& expected = reference_store.concepts[i][j];
-      if (rule.covered_pos_cases != expected.covered_pos_cases ||
-          rule.covered_neg_cases != expected.covered_neg_cases) {
+      if (rule.covered_positive != expected.covered_positive ||
+          rule.covered_negative != expected.covered_negative) {
         finding("the matchers cover different cases");
       }
       rule_conditions_text(table, rule);

@@ -27,14 +27,10 @@ TEST(RuleCoverageTest, CoversTheExampleCases) {
     for (Rule& rule : store.concepts[i]) {
       ASSERT_TRUE(
           store_rule_coverage(
-              compute_rule_coverage(table, cases, static_cast<int>(i), rule),
-              &rule)
+              compute_rule_coverage(cases, static_cast<int>(i), rule), &rule)
               .ok());
-      EXPECT_EQ(expected[k].positive, rule.covered_pos_cases) << k;
-      EXPECT_EQ(expected[k].negative, rule.covered_neg_cases) << k;
-      // The counts read from the file are replaced, also by 0.
-      EXPECT_EQ(static_cast<int>(expected[k].positive.size()), rule.posnum);
-      EXPECT_EQ(static_cast<int>(expected[k].negative.size()), rule.negnum);
+      EXPECT_EQ(expected[k].positive, rule.covered_positive) << k;
+      EXPECT_EQ(expected[k].negative, rule.covered_negative) << k;
       ++k;
     }
   }
@@ -44,39 +40,37 @@ TEST(RuleCoverageTest, CountsAgainstAndPairNum) {
   const CaseBuffer cases =
       case_buffer({{0, 0, 0, 2}, {1, 2, 2, 1}, {3, 1, 1, 2}, {0, 1, 2, 0}});
   // No conditions: every case, those of the concept positive.
-  RuleCoverage all = compute_rule_coverage(kTable, cases, 2, make_rule(1, {}));
+  RuleCoverage all = compute_rule_coverage(cases, 2, make_rule(kTable, 1, {}));
   EXPECT_EQ((CaseList{0, 2}), all.positive);
   EXPECT_EQ((CaseList{1, 3}), all.negative);
   // More conditions asked than the rule has: nothing.
   EXPECT_TRUE(
-      compute_rule_coverage(kTable, cases, 0, make_rule(1, {{0, 0, 0, 1}}, 2))
+      compute_rule_coverage(cases, 0, make_rule(kTable, 1, {{0, 0, 0, 1}}, 2))
           .negative.empty());
   // The scan stops at the first plain condition that fails, so a rule asking
   // for one condition covers the cases that meet its first.
-  const Rule first_of_two = make_rule(1, {{0, 0, 0, 1}, {1, 0, 0, 1}}, 1);
+  const Rule first_of_two =
+      make_rule(kTable, 1, {{0, 0, 0, 1}, {1, 0, 0, 1}}, 1);
   EXPECT_EQ((CaseList{3}),
-            compute_rule_coverage(kTable, cases, 0, first_of_two).positive);
-  EXPECT_EQ(
-      (CaseList{}),
-      compute_rule_coverage(kTable, case_buffer({}), 0, first_of_two).positive);
+            compute_rule_coverage(cases, 0, first_of_two).positive);
+  EXPECT_EQ((CaseList{}),
+            compute_rule_coverage(case_buffer({}), 0, first_of_two).positive);
   // Numeric bounds: at or below point 2 (code below 2), above point 1.
-  const Rule band = make_rule(1, {{2, 2, 0, 1}, {2, 1, 1, 1}});
-  EXPECT_EQ((CaseList{2}),
-            compute_rule_coverage(kTable, cases, 2, band).positive);
+  const Rule band = make_rule(kTable, 1, {{2, 2, 0, 1}, {2, 1, 1, 1}});
+  EXPECT_EQ((CaseList{2}), compute_rule_coverage(cases, 2, band).positive);
 }
 
 TEST(RuleCoverageTest, ListsHaveNoFixedCapacity) {
   std::vector<std::vector<std::uint32_t>> records(72000, {0, 0, 0, 1});
   for (std::size_t c = 0; c < 12000; ++c) records[c * 6][3] = 2;
-  Rule rule = make_rule(1, {{1, 0, 0, 1}});
-  ASSERT_TRUE(
-      store_rule_coverage(
-          compute_rule_coverage(kTable, case_buffer(records), 1, rule), &rule)
-          .ok());
-  EXPECT_EQ(60000, rule.posnum);
-  EXPECT_EQ(12000, rule.negnum);
-  EXPECT_EQ(71999, rule.covered_pos_cases.back());
-  EXPECT_EQ(71994, rule.covered_neg_cases.back());
+  Rule rule = make_rule(kTable, 1, {{1, 0, 0, 1}});
+  ASSERT_TRUE(store_rule_coverage(
+                  compute_rule_coverage(case_buffer(records), 1, rule), &rule)
+                  .ok());
+  EXPECT_EQ(60000u, rule.covered_positive.size());
+  EXPECT_EQ(12000u, rule.covered_negative.size());
+  EXPECT_EQ(71999, rule.covered_positive.back());
+  EXPECT_EQ(71994, rule.covered_negative.back());
 }
 
 TEST(RuleCoverageTest, ReadsOrGroupsItsOwnWay) {
@@ -84,23 +78,21 @@ TEST(RuleCoverageTest, ReadsOrGroupsItsOwnWay) {
       case_buffer({{3, 0, 0, 0}, {2, 0, 0, 0}, {2, 1, 0, 0}, {0, 2, 2, 0}});
   // a0 is 1 or 3, and a1 is 0: an unmet group does not end the scan.
   const Rule group =
-      make_rule(1, {{0, 1, 0, 2}, {0, 3, 0, 1}, {1, 0, 0, 1}}, 2);
-  EXPECT_EQ((CaseList{0}),
-            compute_rule_coverage(kTable, cases, 0, group).positive);
-  EXPECT_EQ((CaseList{1}), compute_rule_coverage(kTable, cases, 0,
-                                                 make_rule(1, group.pairs, 1))
+      make_rule(kTable, 1, {{0, 1, 0, 2}, {0, 3, 0, 1}, {1, 0, 0, 1}}, 2);
+  EXPECT_EQ((CaseList{0}), compute_rule_coverage(cases, 0, group).positive);
+  EXPECT_EQ((CaseList{1}), compute_rule_coverage(
+                               cases, 0, make_rule(kTable, 1, group.pairs, 1))
                                .positive);
   // Every member is compared with the code at the head's attribute.
-  const Rule head_attribute = make_rule(1, {{0, 1, 0, 2}, {1, 2, 0, 1}}, 1);
+  const Rule head_attribute =
+      make_rule(kTable, 1, {{0, 1, 0, 2}, {1, 2, 0, 1}}, 1);
   EXPECT_EQ((CaseList{1, 2}),
-            compute_rule_coverage(kTable, cases, 0, head_attribute).positive);
+            compute_rule_coverage(cases, 0, head_attribute).positive);
   // A numeric pair, or a symbolic one with direction 1, heads no group.
-  const Rule plain = make_rule(1, {{2, 1, 1, 2}, {1, 0, 1, 2}}, 2);
-  EXPECT_EQ((CaseList{3}),
-            compute_rule_coverage(kTable, cases, 0, plain).positive);
-  const Rule numeric = make_rule(1, {{2, 2, 1, 2}, {0, 0, 0, 1}});
-  EXPECT_EQ((CaseList{3}),
-            compute_rule_coverage(kTable, cases, 0, numeric).positive);
+  const Rule plain = make_rule(kTable, 1, {{2, 1, 1, 2}, {1, 0, 1, 2}}, 2);
+  EXPECT_EQ((CaseList{3}), compute_rule_coverage(cases, 0, plain).positive);
+  const Rule numeric = make_rule(kTable, 1, {{2, 2, 1, 2}, {0, 0, 0, 1}});
+  EXPECT_EQ((CaseList{3}), compute_rule_coverage(cases, 0, numeric).positive);
 }
 
 }  // namespace

@@ -1,11 +1,12 @@
 #include "rules/rule_file.h"
 
 #include <cstddef>
-#include <unordered_map>
+#include <optional>
 #include <vector>
 
 #include "common/input_file.h"
 #include "common/keyed_parser.h"
+#include "rules/rule_compiler.h"
 
 namespace ruleval {
 namespace {
@@ -28,21 +29,8 @@ class RuleParser {
   Status parse_rule(Rule* rule);
   // Notes where the pair's orflag stands, for the group checks.
   Status parse_pair(ConditionPair* pair, std::size_t* orflag_at);
-  // Every OR group must fit in its rule, in both ways the matchers read a
-  // rule: the classifier takes any pair whose orflag is not 1 for the head
-  // of a group, the coverage only a symbolic pair with direction 0.
-  Status check_groups(const Rule& rule,
-                      const std::vector<std::size_t>& orflag_at) const;
-  Status check_group_walk(const Rule& rule,
-                          const std::vector<std::size_t>& orflag_at,
-                          bool symbolic_heads_only) const;
-  // The coverage report reads the pairs of each symbolic attribute apart:
-  // from the start of the rule, a pair on the attribute with direction 0
-  // and an orflag m other than 1 takes the m pairs from it as its group,
-  // also when it stands inside a group of another attribute, and a plain
-  // "is value" pair ends the reading. Such a group must fit as well.
-  Status check_report_groups(const Rule& rule,
-                             const std::vector<std::size_t>& orflag_at) const;
+  // Compiles the rule; every OR group must fit in it, in every reading.
+  Status compile(Rule* rule, const std::vector<std::size_t>& orflag_at) const;
   Status group_overrun(std::size_t orflag_at, int orflag, int pairs) const {
     return parser_.malformed_at(
         orflag_at,
@@ -95,7 +83,7 @@ Status RuleParser::parse_header(std::FILE* out, int* concept_num,
   if (status.ok()) status = parser_.key("Majority_class=");
   const std::size_t majority_at = scanner_.position();
   if (status.ok())
-    status = parser_.integer_after("Majority_class=", &store->Majority_class);
+    status = parser_.integer_after("Majority_class=", &store->majority_class);
   int quality_number = 0;
   if (status.ok()) status = parser_.key("Rule_qualityno=");
   if (status.ok())
@@ -111,11 +99,11 @@ Status RuleParser::parse_header(std::FILE* out, int* concept_num,
                "attribute %s",
                *concept_num, class_count_, name));
   }
-  if (store->Majority_class < 0 || store->Majority_class >= class_count_) {
+  if (store->majority_class < 0 || store->majority_class >= class_count_) {
     return parser_.malformed_at(
         majority_at, format("Majority_class %d is not a class of decision "
                             "attribute %s (0 to %d)",
-                            store->Majority_class, name, class_count_ - 1));
+                            store->majority_class, name, class_count_ - 1));
   }
   return Status::Ok();
 }
@@ -139,20 +127,20 @@ Status RuleParser::parse_rule(Rule* rule) {
   Status status = parser_.count("num_of_pairs=", &num_of_pairs);
   scanner_.skip_space();
   const std::size_t and_pair_num_at = scanner_.position();
-  if (status.ok()) status = parser_.count("and_pair_num=", &rule->and_pair_num);
-  if (status.ok() && rule->and_pair_num == 0 && num_of_pairs > 0) {
+  if (status.ok())
+    status = parser_.count("and_pair_num=", &rule->conditions_to_meet);
+  if (status.ok() && rule->conditions_to_meet == 0 && num_of_pairs > 0) {
     // Its partial-match score would divide by zero.
     return parser_.malformed_at(and_pair_num_at,
                                 "and_pair_num is 0 in a rule with conditions");
   }
   if (status.ok()) status = parser_.key("rule_accuracy=");
   if (status.ok())
-    status = parser_.real_after("rule_accuracy=", &rule->rule_accuracy);
+    status = parser_.real_after("rule_accuracy=", &rule->accuracy);
   if (status.ok()) status = parser_.key("rule_quality=");
-  if (status.ok())
-    status = parser_.real_after("rule_quality=", &rule->rule_quality);
-  if (status.ok()) status = parser_.count("posnum=", &rule->posnum);
-  if (status.ok()) status = parser_.count("negnum=", &rule->negnum);
+  if (status.ok()) status = parser_.real_after("rule_quality=", &rule->quality);
+  if (status.ok()) status = parser_.count("posnum=", &rule->declared_positive);
+  if (status.ok()) status = parser_.count("negnum=", &rule->declared_negative);
   std::vector<std::size_t> orflag_at;
   for (int k = 0; status.ok() && k < num_of_pairs; ++k) {
     ConditionPair pair;
@@ -161,7 +149,7 @@ Status RuleParser::parse_rule(Rule* rule) {
     if (status.ok()) rule->pairs.push_back(pair);
   }
   if (!status.ok()) return status;
-  return check_groups(*rule, orflag_at);
+  return compile(rule, orflag_at);
 }
 
 Status RuleParser::parse_pair(ConditionPair* pair, std::size_t* orflag_at) {
@@ -199,60 +187,12 @@ Status RuleParser::parse_pair(ConditionPair* pair, std::size_t* orflag_at) {
   return status;
 }
 
-Status RuleParser::check_groups(
-    const Rule& rule, const std::vector<std::size_t>& orflag_at) const {
-  Status status = check_group_walk(rule, orflag_at, false);
-  if (status.ok()) status = check_group_walk(rule, orflag_at, true);
-  if (status.ok()) status = check_report_groups(rule, orflag_at);
-  return status;
-}
-
-Status RuleParser::check_group_walk(const Rule& rule,
-                                    const std::vector<std::size_t>& orflag_at,
-                                    bool symbolic_heads_only) const {
-  const int n = rule.num_of_pairs();
-  for (int l = 0; l < n;) {
-    const ConditionPair& pair = rule.pairs[static_cast<std::size_t>(l)];
-    const bool may_head =
-        !symbolic_heads_only ||
-        (attribute(pair.attrino).symbolic() && pair.direction == 0);
-    if (!may_head || pair.orflag == 1) {  // orflag is at least 1
-      ++l;
-      continue;
-    }
-    if (pair.orflag > n - l) {
-      return group_overrun(orflag_at[static_cast<std::size_t>(l)], pair.orflag,
-                           n);
-    }
-    l += pair.orflag;
-  }
-  return Status::Ok();
-}
-
-Status RuleParser::check_report_groups(
-    const Rule& rule, const std::vector<std::size_t>& orflag_at) const {
-  // Where the reading of each attribute goes on, in one pass for all.
-  struct Reading {
-    int next = 0;
-    bool ended = false;
-  };
-  std::unordered_map<int, Reading> readings;
-  const int n = rule.num_of_pairs();
-  for (int k = 0; k < n; ++k) {
-    const ConditionPair& pair = rule.pairs[static_cast<std::size_t>(k)];
-    if (!attribute(pair.attrino).symbolic() || pair.direction != 0) continue;
-    Reading& reading = readings[pair.attrino];
-    if (reading.ended || k < reading.next) continue;
-    if (pair.orflag == 1) {
-      reading.ended = true;
-    } else if (pair.orflag > n - k) {
-      return group_overrun(orflag_at[static_cast<std::size_t>(k)], pair.orflag,
-                           n);
-    } else {
-      reading.next = k + pair.orflag;
-    }
-  }
-  return Status::Ok();
+Status RuleParser::compile(Rule* rule,
+                           const std::vector<std::size_t>& orflag_at) const {
+  const std::optional<std::size_t> overrun = compile_rule(table_, rule);
+  if (!overrun) return Status::Ok();
+  return group_overrun(orflag_at[*overrun], rule->pairs[*overrun].orflag,
+                       static_cast<int>(rule->pairs.size()));
 }
 
 }  // namespace

@@ -45,18 +45,18 @@ std::string example_with(const std::string& from, const std::string& to) {
 
 // Compares the fields the reader fills.
 void expect_same_rules(const RuleStore& expected, const RuleStore& actual) {
-  EXPECT_EQ(expected.Majority_class, actual.Majority_class);
-  ASSERT_EQ(expected.concept_num(), actual.concept_num());
+  EXPECT_EQ(expected.majority_class, actual.majority_class);
+  ASSERT_EQ(expected.concept_count(), actual.concept_count());
   for (std::size_t i = 0; i < expected.concepts.size(); ++i) {
-    ASSERT_EQ(expected.concept_rulenum(i), actual.concept_rulenum(i));
+    ASSERT_EQ(expected.rule_count(i), actual.rule_count(i));
     for (std::size_t j = 0; j < expected.concepts[i].size(); ++j) {
       const Rule& a = expected.concepts[i][j];
       const Rule& b = actual.concepts[i][j];
-      EXPECT_EQ(a.num_of_pairs(), b.num_of_pairs());
-      EXPECT_EQ(a.and_pair_num, b.and_pair_num);
-      EXPECT_EQ(a.rule_accuracy, b.rule_accuracy);
-      EXPECT_EQ(a.rule_quality, b.rule_quality);
-      for (int k = 0; k < a.num_of_pairs(); ++k) {
+      EXPECT_EQ(a.pairs.size(), b.pairs.size());
+      EXPECT_EQ(a.conditions_to_meet, b.conditions_to_meet);
+      EXPECT_EQ(a.accuracy, b.accuracy);
+      EXPECT_EQ(a.quality, b.quality);
+      for (std::size_t k = 0; k < a.pairs.size(); ++k) {
         EXPECT_EQ(a.pairs[k].attrino, b.pairs[k].attrino);
         EXPECT_EQ(a.pairs[k].parino, b.pairs[k].parino);
         EXPECT_EQ(a.pairs[k].direction, b.pairs[k].direction);
@@ -71,22 +71,22 @@ TEST(RuleFileTest, ReadsTheExampleIntoTheStore) {
   ASSERT_TRUE(parsed.status.ok()) << parsed.status.message();
   EXPECT_EQ("qualityno=2\n", parsed.out);
   const RuleStore& store = parsed.store;
-  EXPECT_EQ(1, store.Majority_class);
-  ASSERT_EQ(2, store.concept_num());
-  EXPECT_EQ(2, store.concept_rulenum(0));
-  EXPECT_EQ(1, store.concept_rulenum(1));
+  EXPECT_EQ(1, store.majority_class);
+  ASSERT_EQ(2, store.concept_count());
+  EXPECT_EQ(2, store.rule_count(0));
+  EXPECT_EQ(1, store.rule_count(1));
   const Rule& second = store.concepts[0][1];
-  EXPECT_EQ(2, second.num_of_pairs());
-  EXPECT_EQ(2, second.and_pair_num);
-  EXPECT_FLOAT_EQ(0.8f, second.rule_accuracy);
-  EXPECT_FLOAT_EQ(1.0f, second.rule_quality);
-  EXPECT_EQ(3, second.posnum);
-  EXPECT_EQ(1, second.negnum);
+  EXPECT_EQ(2, second.pairs.size());
+  EXPECT_EQ(2, second.conditions_to_meet);
+  EXPECT_FLOAT_EQ(0.8f, second.accuracy);
+  EXPECT_FLOAT_EQ(1.0f, second.quality);
+  EXPECT_EQ(3, second.declared_positive);
+  EXPECT_EQ(1, second.declared_negative);
   EXPECT_EQ(1, second.pairs[1].attrino);
   EXPECT_EQ(0, second.pairs[1].parino);
   EXPECT_EQ(1, second.pairs[1].direction);
   EXPECT_EQ(1, second.pairs[1].orflag);
-  EXPECT_FLOAT_EQ(3.0f, store.concepts[1][0].rule_quality);
+  EXPECT_FLOAT_EQ(3.0f, store.concepts[1][0].quality);
 }
 
 TEST(RuleFileTest, WhiteSpaceIsFreeAndUnusedNumbersHaveNoEffect) {
@@ -119,10 +119,10 @@ TEST(RuleFileTest, AcceptsEmptyConceptsEmptyRulesAndExtraConcepts) {
       "posnum=0  negnum=0\n"
       "attrino=2  parino=2  direction=1  orflag=1\n");
   ASSERT_TRUE(parsed.status.ok()) << parsed.status.message();
-  ASSERT_EQ(3, parsed.store.concept_num());  // one more than the classes
-  EXPECT_EQ(0, parsed.store.concept_rulenum(0));
-  EXPECT_EQ(0, parsed.store.concepts[1][0].num_of_pairs());
-  EXPECT_EQ(3, parsed.store.concepts[2][0].and_pair_num);
+  ASSERT_EQ(3, parsed.store.concept_count());  // one more than the classes
+  EXPECT_EQ(0, parsed.store.rule_count(0));
+  EXPECT_EQ(0, parsed.store.concepts[1][0].pairs.size());
+  EXPECT_EQ(3, parsed.store.concepts[2][0].conditions_to_meet);
 }
 
 TEST(RuleFileTest, AcceptsAMemberOrflagThatNoReadingTakes) {
@@ -152,8 +152,8 @@ TEST(RuleFileTest, HoldsAnyNumberOfRulesAndPairs) {
     text += "attrino=1 parino=2 direction=1 orflag=1\n";
   const Parsed parsed = parse(text);
   ASSERT_TRUE(parsed.status.ok()) << parsed.status.message();
-  EXPECT_EQ(1200, parsed.store.concept_rulenum(0));
-  EXPECT_EQ(250, parsed.store.concepts[1][0].num_of_pairs());
+  EXPECT_EQ(1200, parsed.store.rule_count(0));
+  EXPECT_EQ(250, parsed.store.concepts[1][0].pairs.size());
 }
 
 struct BadFile {

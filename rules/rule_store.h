@@ -6,9 +6,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "rules/rule_conditions.h"
+
 namespace ruleval {
 
-// One condition of a rule, or one member of an OR group.
+// One condition pair of B.intr as the file writes it: a condition of a
+// rule, or one member of an OR group. Only the rule reader and the rule
+// compiler read pairs; every other stage reads the compiled conditions.
 struct ConditionPair {
   // Position of the attribute in the selected order: the row of the
   // rearranged attribute table and the position of its code in a case.
@@ -28,31 +32,53 @@ struct ConditionPair {
 using CaseList = std::vector<std::int32_t>;
 
 struct Rule {
+  // As read from B.intr.
   std::vector<ConditionPair> pairs;
-  float rule_accuracy = 0;  // read, never used
-  float rule_quality = 0;   // the rule's weight in classification
-  // Conditions a case must meet: each plain pair and each OR group is one.
-  int and_pair_num = 0;
-  // Read from the file, then replaced by the counts of covered cases.
-  int posnum = 0;
-  int negnum = 0;
-  // Covered cases of the rule's own class, and of other classes.
-  CaseList covered_pos_cases;
-  CaseList covered_neg_cases;
+  float accuracy = 0;  // read, never used
+  float quality = 0;   // the rule's weight in classification
+  // Conditions a case must meet to match the rule fully, or to be covered.
+  int conditions_to_meet = 0;
+  // The counts of covered cases the learning stage wrote; never used.
+  int declared_positive = 0;
+  int declared_negative = 0;
 
-  int num_of_pairs() const { return static_cast<int>(pairs.size()); }
+  // Compiled from the pairs by compile_rule. The classifier counts the
+  // conditions of classified_conditions that a case meets; the coverage
+  // scan goes through coverage_conditions in order. The two read OR groups
+  // differently; same_in_both_readings says when they do not differ.
+  std::vector<Condition> classified_conditions;
+  std::vector<Condition> coverage_conditions;
+  bool same_in_both_readings = false;
+  // What the rule's condition text shows, by ascending attribute.
+  std::vector<ShownCondition> shown;
+
+  // Covered cases of the rule's own class, and of other classes.
+  CaseList covered_positive;
+  CaseList covered_negative;
 };
 
 struct RuleStore {
   // concepts[i] holds the rules of concept i, in file order.
   std::vector<std::vector<Rule>> concepts;
   // The class given when no consulted concept has a rule.
-  int Majority_class = 0;
+  int majority_class = 0;
 
-  int concept_num() const { return static_cast<int>(concepts.size()); }
-  int concept_rulenum(std::size_t concept_index) const {
+  int concept_count() const { return static_cast<int>(concepts.size()); }
+  int rule_count(std::size_t concept_index) const {
     return static_cast<int>(concepts[concept_index].size());
   }
 };
+
+// The conditions of rule that case c meets, as the classifier counts them.
+int met_conditions(const Rule& rule, const CaseBuffer& cases, std::size_t c);
+
+// Whether rule covers case c: the coverage scan meets as many conditions as
+// the rule asks before the first plain condition that fails.
+bool covers_case(const Rule& rule, const CaseBuffer& cases, std::size_t c);
+
+// The partial-match score of a rule with `met` of its conditions met: the
+// share met, times the quality, computed in double and rounded once to
+// single. REQUIRES: rule.conditions_to_meet > 0.
+float partial_score(int met, const Rule& rule);
 
 }  // namespace ruleval

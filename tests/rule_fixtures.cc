@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "rules/rule_compiler.h"
 #include "rules/rule_file.h"
 
 namespace ruleval::testing {
@@ -77,13 +78,14 @@ RuleStore rules_from(const std::string& text, const AttributeTable& table) {
 
 namespace ruleval::testing {
 
-Rule make_rule(float quality, std::vector<ConditionPair> pairs,
-               int and_pair_num) {
+Rule make_rule(const AttributeTable& table, float quality,
+               std::vector<ConditionPair> pairs, int and_pair_num) {
   Rule rule;
-  rule.rule_quality = quality;
-  rule.and_pair_num =
+  rule.quality = quality;
+  rule.conditions_to_meet =
       and_pair_num >= 0 ? and_pair_num : static_cast<int>(pairs.size());
   rule.pairs = std::move(pairs);
+  EXPECT_FALSE(compile_rule(table, &rule)) << "an OR group runs past its rule";
   return rule;
 }
 

@@ -36,9 +36,9 @@ extern const char* const kExampleRules;
 
 namespace ruleval::testing {
 
-// A rule of the given quality and and_pair_num; a missing and_pair_num
-// counts every pair as one condition.
-Rule make_rule(float quality, std::vector<ConditionPair> pairs,
-               int and_pair_num = -1);
+// A rule of the given quality and and_pair_num, compiled against table; a
+// missing and_pair_num counts every pair as one condition.
+Rule make_rule(const AttributeTable& table, float quality,
+               std::vector<ConditionPair> pairs, int and_pair_num = -1);
 
 }  // namespace ruleval::testing

@@ -1,0 +1,245 @@
+#include "rules/rule_compiler.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace ruleval {
+namespace {
+
+class RuleCompiler {
+ public:
+  RuleCompiler(const AttributeTable& table,
+               const std::vector<ConditionPair>& pairs)
+      : table_(table), pairs_(pairs) {}
+
+  std::optional<std::size_t> read_for_classification(
+      std::vector<Condition>* conditions) const;
+  std::optional<std::size_t> read_for_coverage(
+      std::vector<Condition>* conditions) const;
+  std::optional<std::size_t> read_for_text(
+      std::vector<ShownCondition>* shown) const;
+
+ private:
+  const Attribute& attribute(int a) const {
+    return table_.attributes[static_cast<std::size_t>(a)];
+  }
+  bool heads_group(const ConditionPair& pair) const { return pair.orflag > 1; }
+  // Whether the group of the pair at l runs past the last pair.
+  bool overruns(std::size_t l) const {
+    return static_cast<std::size_t>(pairs_[l].orflag) > pairs_.size() - l;
+  }
+  std::size_t group_end(std::size_t l) const {
+    return l + static_cast<std::size_t>(pairs_[l].orflag);
+  }
+  Condition plain(const ConditionPair& pair) const;
+  Condition members_on_their_attributes(std::size_t begin,
+                                        std::size_t end) const;
+  Condition members_on_head_attribute(std::size_t begin, std::size_t end) const;
+  ShownCondition numeric_shown(std::size_t a) const;
+  std::optional<std::size_t> symbolic_shown(std::size_t a,
+                                            ShownCondition* shown) const;
+  ShownValue shown_value(std::size_t a, const ConditionPair& pair) const;
+
+  const AttributeTable& table_;
+  const std::vector<ConditionPair>& pairs_;
+};
+
+Condition RuleCompiler::plain(const ConditionPair& pair) const {
+  const auto code = static_cast<std::uint32_t>(pair.parino);
+  const bool positive = pair.direction == 0;
+  CodeSet codes =
+      attribute(pair.attrino).symbolic()
+          ? (positive ? CodeSet::equal_to(code) : CodeSet::other_than(code))
+          : (positive ? CodeSet::below(code) : CodeSet::at_least(code));
+  return Condition{{{static_cast<std::size_t>(pair.attrino), codes}}, true};
+}
+
+// The classification reading of a group: each member names the code its own
+// attribute must have; members on one attribute form one set.
+Condition RuleCompiler::members_on_their_attributes(std::size_t begin,
+                                                    std::size_t end) const {
+  std::vector<std::size_t> attributes;
+  std::vector<std::vector<std::uint32_t>> codes;
+  for (std::size_t m = begin; m < end; ++m) {
+    const auto a = static_cast<std::size_t>(pairs_[m].attrino);
+    const auto found = std::find(attributes.begin(), attributes.end(), a);
+    const auto k = static_cast<std::size_t>(found - attributes.begin());
+    if (found == attributes.end()) {
+      attributes.push_back(a);
+      codes.emplace_back();
+    }
+    codes[k].push_back(static_cast<std::uint32_t>(pairs_[m].parino));
+  }
+  Condition condition;
+  condition.ends_scan_when_unmet = false;
+  for (std::size_t k = 0; k < attributes.size(); ++k)
+    condition.any_of.push_back(
+        {attributes[k], CodeSet::one_of(std::move(codes[k]))});
+  return condition;
+}
+
+// The coverage reading of a group: every member's code is one the head's
+// attribute may have.
+Condition RuleCompiler::members_on_head_attribute(std::size_t begin,
+                                                  std::size_t end) const {
+  std::vector<std::uint32_t> codes;
+  for (std::size_t m = begin; m < end; ++m)
+    codes.push_back(static_cast<std::uint32_t>(pairs_[m].parino));
+  const auto head = static_cast<std::size_t>(pairs_[begin].attrino);
+  return Condition{{{head, CodeSet::one_of(std::move(codes))}}, false};
+}
+
+std::optional<std::size_t> RuleCompiler::read_for_classification(
+    std::vector<Condition>* conditions) const {
+  for (std::size_t l = 0; l < pairs_.size();) {
+    if (!heads_group(pairs_[l])) {
+      conditions->push_back(plain(pairs_[l]));
+      ++l;
+      continue;
+    }
+    if (overruns(l)) return l;
+    conditions->push_back(members_on_their_attributes(l, group_end(l)));
+    l = group_end(l);
+  }
+  return std::nullopt;
+}
+
+std::optional<std::size_t> RuleCompiler::read_for_coverage(
+    std::vector<Condition>* conditions) const {
+  for (std::size_t l = 0; l < pairs_.size();) {
+    const ConditionPair& pair = pairs_[l];
+    if (!heads_group(pair) || !attribute(pair.attrino).symbolic() ||
+        pair.direction != 0) {
+      conditions->push_back(plain(pair));
+      ++l;
+      continue;
+    }
+    if (overruns(l)) return l;
+    conditions->push_back(members_on_head_attribute(l, group_end(l)));
+    l = group_end(l);
+  }
+  return std::nullopt;
+}
+
+// Every bound the pairs set on numeric attribute a, whatever group they
+// stand in: the last of each side is shown.
+ShownCondition RuleCompiler::numeric_shown(std::size_t a) const {
+  ShownCondition shown;
+  shown.attribute = a;
+  for (const ConditionPair& pair : pairs_) {
+    if (static_cast<std::size_t>(pair.attrino) != a) continue;
+    (pair.direction == 0 ? shown.upper_point : shown.lower_point) = pair.parino;
+  }
+  return shown;
+}
+
+// The value a pair names, shown as a value of attribute a; a group member
+// may stand on another attribute with a code beyond a's values, and is
+// then shown as a value of its own attribute.
+ShownValue RuleCompiler::shown_value(std::size_t a,
+                                     const ConditionPair& pair) const {
+  if (pair.parino >= 0 && pair.parino < table_.attributes[a].AttriPairNum)
+    return {a, pair.parino};
+  return {static_cast<std::size_t>(pair.attrino), pair.parino};
+}
+
+// The pairs of symbolic attribute a from the start of the rule: its first
+// plain "is" pair ends the reading and gives the value; an "is" pair heading
+// a group takes the group's members as the values the attribute may have
+// (the last such group counts), less the values negated after it; "is not"
+// pairs before any group give the values it must not have.
+std::optional<std::size_t> RuleCompiler::symbolic_shown(
+    std::size_t a, ShownCondition* shown) const {
+  shown->attribute = a;
+  for (std::size_t k = 0; k < pairs_.size();) {
+    const ConditionPair& pair = pairs_[k];
+    if (static_cast<std::size_t>(pair.attrino) != a) {
+      ++k;
+    } else if (pair.direction == 0 && !heads_group(pair)) {
+      shown->has_value = true;
+      shown->value = shown_value(a, pair);
+      break;
+    } else if (pair.direction == 0) {
+      if (overruns(k)) return k;
+      shown->list = ShownCondition::List::kAnyOf;
+      shown->values.clear();
+      for (std::size_t m = k; m < group_end(k); ++m)
+        shown->values.push_back(shown_value(a, pairs_[m]));
+      k = group_end(k);
+    } else if (shown->list == ShownCondition::List::kAnyOf) {
+      const auto found = std::find_if(
+          shown->values.begin(), shown->values.end(),
+          [&](const ShownValue& value) { return value.code == pair.parino; });
+      if (found != shown->values.end()) shown->values.erase(found);
+      ++k;
+    } else {
+      shown->list = ShownCondition::List::kNoneOf;
+      shown->values.push_back(shown_value(a, pair));
+      ++k;
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<std::size_t> RuleCompiler::read_for_text(
+    std::vector<ShownCondition>* shown) const {
+  std::vector<std::size_t> named;
+  for (const ConditionPair& pair : pairs_)
+    named.push_back(static_cast<std::size_t>(pair.attrino));
+  std::sort(named.begin(), named.end());
+  named.erase(std::unique(named.begin(), named.end()), named.end());
+  // Each attribute is read on its own; the first overrun in pair order is
+  // the first among theirs.
+  std::optional<std::size_t> overrun;
+  for (const std::size_t a : named) {
+    if (!table_.attributes[a].symbolic()) {
+      shown->push_back(numeric_shown(a));
+      continue;
+    }
+    ShownCondition condition;
+    const std::optional<std::size_t> at = symbolic_shown(a, &condition);
+    if (at && (!overrun || *at < *overrun)) overrun = at;
+    shown->push_back(std::move(condition));
+  }
+  return overrun;
+}
+
+bool read_alike(const std::vector<Condition>& classified,
+                const std::vector<Condition>& coverage) {
+  if (classified.size() != coverage.size()) return false;
+  for (std::size_t k = 0; k < classified.size(); ++k) {
+    if (classified[k].any_of.size() != 1 ||
+        classified[k].any_of != coverage[k].any_of)
+      return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+CodeSet CodeSet::one_of(std::vector<std::uint32_t> codes) {
+  std::sort(codes.begin(), codes.end());
+  codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
+  CodeSet set(Kind::kOneOf, 0);
+  set.members_ = std::move(codes);
+  return set;
+}
+
+std::optional<std::size_t> compile_rule(const AttributeTable& table,
+                                        Rule* rule) {
+  const RuleCompiler compiler(table, rule->pairs);
+  rule->classified_conditions.clear();
+  rule->coverage_conditions.clear();
+  rule->shown.clear();
+  std::optional<std::size_t> overrun =
+      compiler.read_for_classification(&rule->classified_conditions);
+  if (!overrun)
+    overrun = compiler.read_for_coverage(&rule->coverage_conditions);
+  if (!overrun) overrun = compiler.read_for_text(&rule->shown);
+  rule->same_in_both_readings =
+      !overrun &&
+      read_alike(rule->classified_conditions, rule->coverage_conditions);
+  return overrun;
+}
+
+}  // namespace ruleval

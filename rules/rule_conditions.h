@@ -1,0 +1,114 @@
+// What a rule asks of a case, in the form every reader of the rules uses:
+// conditions on attributes, each with the set of codes that meet it. The
+// rule compiler builds it once from the condition pairs of B.intr; nothing
+// else reads the pairs.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "common/case_buffer.h"
+
+namespace ruleval {
+
+// The codes of one attribute that meet a condition.
+class CodeSet {
+ public:
+  static CodeSet equal_to(std::uint32_t code) { return {Kind::kEqualTo, code}; }
+  static CodeSet other_than(std::uint32_t code) {
+    return {Kind::kOtherThan, code};
+  }
+  static CodeSet below(std::uint32_t code) { return {Kind::kBelow, code}; }
+  static CodeSet at_least(std::uint32_t code) { return {Kind::kAtLeast, code}; }
+  // Any of the codes, given in any order and possibly more than once.
+  static CodeSet one_of(std::vector<std::uint32_t> codes);
+
+  // Whether a case whose code is `code` meets the condition: the one place
+  // that decides it.
+  bool contains(std::uint32_t code) const {
+    switch (kind_) {
+      case Kind::kEqualTo:
+        return code == bound_;
+      case Kind::kOtherThan:
+        return code != bound_;
+      case Kind::kBelow:
+        return code < bound_;
+      case Kind::kAtLeast:
+        return code >= bound_;
+      case Kind::kOneOf:
+        break;
+    }
+    for (const std::uint32_t member : members_) {
+      if (member == code) return true;
+    }
+    return false;
+  }
+
+  friend bool operator==(const CodeSet&, const CodeSet&) = default;
+
+ private:
+  enum class Kind : std::uint8_t {
+    kEqualTo,
+    kOtherThan,
+    kBelow,
+    kAtLeast,
+    kOneOf
+  };
+  CodeSet(Kind kind, std::uint32_t bound) : kind_(kind), bound_(bound) {}
+
+  Kind kind_;
+  std::uint32_t bound_ = 0;
+  std::vector<std::uint32_t> members_;  // kOneOf: ascending, each once
+};
+
+// The codes one attribute must have for a condition to hold there.
+struct AttributeCodes {
+  std::size_t attribute = 0;  // position of the code in a case
+  CodeSet codes;
+
+  friend bool operator==(const AttributeCodes&,
+                         const AttributeCodes&) = default;
+};
+
+// One condition of a rule: met when the case's code at one of its
+// attributes is among that attribute's codes. A plain condition names one
+// attribute; an OR group read member by member may name several.
+struct Condition {
+  std::vector<AttributeCodes> any_of;
+  // In the coverage scan, whether a case that fails the condition is not
+  // looked at further (plain conditions) or goes on to the next (OR groups).
+  bool ends_scan_when_unmet = true;
+
+  bool met_by(const CaseBuffer& cases, std::size_t c) const {
+    for (const AttributeCodes& test : any_of) {
+      if (test.codes.contains(cases.code(c, test.attribute))) return true;
+    }
+    return false;
+  }
+};
+
+// A value as the condition text of a rule shows it: value `code` of
+// attribute `attribute`.
+struct ShownValue {
+  std::size_t attribute = 0;
+  int code = 0;
+};
+
+// What the condition text of a rule shows about one condition attribute.
+struct ShownCondition {
+  std::size_t attribute = 0;
+  // A numeric attribute: the boundary points of its last upper bound ("at
+  // or below") and its last lower bound ("above"), -1 where none is set.
+  int upper_point = -1;
+  int lower_point = -1;
+  // A symbolic attribute: the one value it must have, if any, then a list
+  // of the values it may have (any_of) or must not have (none_of).
+  bool has_value = false;
+  ShownValue value;
+  enum class List : std::uint8_t { kNone, kAnyOf, kNoneOf };
+  List list = List::kNone;
+  std::vector<ShownValue> values;
+};
+
+}  // namespace ruleval
