@@ -86,6 +86,8 @@ struct Condition {
     }
     return false;
   }
+
+  friend bool operator==(const Condition&, const Condition&) = default;
 };
 
 // A value as the condition text of a rule shows it: value `code` of
