@@ -5,17 +5,16 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <exception>
 #include <filesystem>
 #include <limits>
 #include <new>
-#include <thread>
 #include <vector>
 
 #include "common/approx_compare.h"
 #include "common/input_file.h"
 #include "common/numbers.h"
 #include "common/output_file.h"
+#include "common/parallel.h"
 
 namespace ruleval {
 namespace {
@@ -292,27 +291,6 @@ std::vector<Part> split_lines(std::string_view lines, std::size_t count,
   return parts;
 }
 
-// Encodes the parts side by side, one thread each.
-void encode_parts(const PartEncoder& encoder, std::vector<Part>* parts) {
-  std::vector<std::exception_ptr> failures(parts->size());
-  {
-    std::vector<std::jthread> workers;
-    for (std::size_t p = 1; p < parts->size(); ++p) {
-      workers.emplace_back([&, p] {
-        try {
-          encoder.encode(&(*parts)[p]);
-        } catch (...) {
-          failures[p] = std::current_exception();
-        }
-      });
-    }
-    encoder.encode(&parts->front());
-  }
-  for (const std::exception_ptr& failure : failures) {
-    if (failure) std::rethrow_exception(failure);
-  }
-}
-
 // The test data held in memory, given as InputFile gives the lines of a
 // file: after a byte order mark, and ended as line_format() says.
 class TextLines {
@@ -400,19 +378,17 @@ Status BlockEncoder<Codes>::encode(Lines& in, int* num_cases,
                                    std::string* warning) {
   constexpr std::size_t kBlockBytes = std::size_t{1} << 21;
   constexpr std::size_t kLeastPartBytes = std::size_t{1} << 16;
-  const std::size_t threads = std::max<std::size_t>(
-      1, std::min(8U, std::thread::hardware_concurrency()));
-  std::vector<std::vector<char>> texts(threads);
+  std::vector<std::vector<char>> texts(worker_count(kMostWorkers));
   Status status = Status::Ok();
   std::string_view lines;
   while (status.ok() && in.next_lines(kBlockBytes, &lines)) {
     std::vector<Part> parts = split_lines(
-        lines, std::min(threads, 1 + lines.size() / kLeastPartBytes),
-        in.line_end());
+        lines, worker_count(1 + lines.size() / kLeastPartBytes), in.line_end());
     for (std::size_t p = 0; p < parts.size(); ++p) parts[p].text = &texts[p];
     status = place(&parts);
     if (!status.ok()) break;
-    encode_parts(encoder_, &parts);
+    run_in_parallel(parts.size(),
+                    [&](std::size_t p) { encoder_.encode(&parts[p]); });
     if (!take(parts, &status)) break;
   }
   cases_->resize(num_cases_);
