@@ -8,13 +8,13 @@
 #include <filesystem>
 #include <limits>
 #include <new>
+#include <numeric>
 #include <vector>
 
-#include "common/approx_compare.h"
 #include "common/input_file.h"
-#include "common/numbers.h"
 #include "common/output_file.h"
 #include "common/parallel.h"
+#include "prepare/value_coder.h"
 
 namespace ruleval {
 namespace {
@@ -42,104 +42,6 @@ inline bool next_token(std::string_view line, std::size_t* pos,
   *token = line.substr(start, p - start);
   return true;
 }
-
-// The codes of a symbolic attribute's values by their text: an open
-// addressing table of twice as many slots as values, at least.
-class ValueIndex {
- public:
-  void add(std::string_view text, std::uint32_t code) {
-    entries_.push_back({text, code});
-  }
-  // Builds the table; among equal texts the first added wins.
-  void build() {
-    std::size_t size = 4;
-    while (size < 2 * entries_.size()) size *= 2;
-    slots_.assign(size, kEmpty);
-    for (std::uint32_t e = 0; e < entries_.size(); ++e) {
-      std::size_t s = slot_of(entries_[e].text);
-      while (slots_[s] != kEmpty &&
-             entries_[slots_[s]].text != entries_[e].text)
-        s = (s + 1) & (slots_.size() - 1);
-      if (slots_[s] == kEmpty) slots_[s] = e;
-    }
-  }
-  bool find(std::string_view text, std::uint32_t* code) const {
-    for (std::size_t s = slot_of(text);; s = (s + 1) & (slots_.size() - 1)) {
-      const std::uint32_t e = slots_[s];
-      if (e == kEmpty) return false;
-      if (entries_[e].text == text) {
-        *code = entries_[e].code;
-        return true;
-      }
-    }
-  }
-
- private:
-  struct Entry {
-    std::string_view text;
-    std::uint32_t code;
-  };
-  static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
-
-  std::size_t slot_of(std::string_view text) const {
-    std::uint64_t hash = 0xcbf29ce484222325ULL;  // FNV-1a
-    for (const char c : text) {
-      hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
-    }
-    return static_cast<std::size_t>(hash ^ (hash >> 32)) & (slots_.size() - 1);
-  }
-
-  std::vector<Entry> entries_;
-  std::vector<std::uint32_t> slots_;
-};
-
-// Turns the tokens of one attribute into codes: symbolic values through an
-// index built once (the first of equal values wins), numeric values into the
-// interval between boundary points that they fall in.
-class AttributeCoder {
- public:
-  AttributeCoder(const Attribute& attribute, const AttributeTable& table)
-      : symbolic_(attribute.symbolic()) {
-    for (int k = 0; k < attribute.AttriPairNum; ++k) {
-      const ValueEntry& entry = table.value(attribute, k);
-      if (symbolic_) {
-        codes_.add(entry.text, static_cast<std::uint32_t>(k));
-      } else {
-        points_.push_back(entry.point);
-      }
-    }
-    codes_.build();
-  }
-
-  // How one token was coded.
-  enum class Coding { kCoded, kUnknownValue, kNotANumber };
-
-  Coding encode(std::string_view token, std::uint32_t* code) const {
-    if (symbolic_) {
-      return codes_.find(token, code) ? Coding::kCoded : Coding::kUnknownValue;
-    }
-    double value = 0;
-    if (!parse_leading_double(token, &value)) return Coding::kNotANumber;
-    *code = interval_code(to_single(value));
-    return Coding::kCoded;
-  }
-
- private:
-  // The number of points after the first that the value exceeds, counted in
-  // order up to the first it does not exceed.
-  std::uint32_t interval_code(double value) const {
-    std::size_t k = 0;
-    while (k + 1 < points_.size() &&
-           approx_compare(value, points_[k + 1], kCompareEpsilon) == 1) {
-      ++k;
-    }
-    return static_cast<std::uint32_t>(k);
-  }
-
-  bool symbolic_;
-  ValueIndex codes_;
-  std::vector<float> points_;
-};
 
 // How the encoding of a run of lines ended.
 enum class PartEnd {
@@ -542,11 +444,7 @@ Status encode_test_cases(const std::string& test_path,
                codes_path.c_str(), reason));
   }
 
-  std::vector<AttributeCoder> coders;
-  coders.reserve(table.attributes.size());
-  for (const Attribute& attribute : table.attributes) {
-    coders.emplace_back(attribute, table);
-  }
+  const std::vector<AttributeCoder> coders = coders_of(table);
   start_case_buffer(table, kept, most_cases(path, table.attributes.size()),
                     cases);
   const PartEncoder part_encoder(coders, kept, cases);
@@ -562,12 +460,9 @@ Status encode_test_cases(const std::string& test_path,
 Status encode_test_text(std::string_view text, const AttributeTable& table,
                         const std::string& path, std::string* codes,
                         int* num_cases, std::string* warning) {
-  std::vector<AttributeCoder> coders;
-  std::vector<int> every;
-  for (const Attribute& attribute : table.attributes) {
-    every.push_back(static_cast<int>(coders.size()));
-    coders.emplace_back(attribute, table);
-  }
+  const std::vector<AttributeCoder> coders = coders_of(table);
+  std::vector<int> every(coders.size());
+  std::iota(every.begin(), every.end(), 0);
   CaseBuffer cases;
   start_case_buffer(table, every, 0, &cases);
   const PartEncoder part_encoder(coders, every, &cases);
