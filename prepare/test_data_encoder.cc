@@ -1,7 +1,6 @@
 #include "prepare/test_data_encoder.h"
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -14,184 +13,12 @@
 #include "common/input_file.h"
 #include "common/output_file.h"
 #include "common/parallel.h"
+#include "prepare/part_encoder.h"
+#include "prepare/test_lines.h"
 #include "prepare/value_coder.h"
 
 namespace ruleval {
 namespace {
-
-// Characters of tokens: the printable ones but the blank and the comma.
-constexpr std::array<bool, 256> kTokenChars = [] {
-  std::array<bool, 256> chars{};
-  for (int c = 33; c <= 126; ++c) chars[static_cast<std::size_t>(c)] = c != ',';
-  return chars;
-}();
-
-bool is_token_char(char c) {
-  return kTokenChars[static_cast<unsigned char>(c)];
-}
-
-// The next token of line at or after *pos; see read_token.
-inline bool next_token(std::string_view line, std::size_t* pos,
-                       std::string_view* token) {
-  std::size_t p = *pos;
-  while (p < line.size() && !is_token_char(line[p])) ++p;
-  const std::size_t start = p;
-  while (p < line.size() && is_token_char(line[p])) ++p;
-  *pos = p;
-  if (start == p) return false;
-  *token = line.substr(start, p - start);
-  return true;
-}
-
-// How the encoding of a run of lines ended.
-enum class PartEnd {
-  kAllLines,
-  kShortLine,
-  kUnknownValue,
-  kNotANumber,
-  kNulByte,
-  kTooManyCases
-};
-
-// The next line of text, which *rest loses along with the line's end.
-std::string_view take_line(std::string_view* rest, char line_end) {
-  const std::size_t end = rest->find(line_end);
-  const std::string_view line = rest->substr(0, end);
-  rest->remove_prefix(end == std::string_view::npos ? rest->size() : end + 1);
-  return line;
-}
-
-// The lines of text that hold at least one value.
-std::size_t lines_with_values(std::string_view text, char line_end) {
-  std::size_t count = 0;
-  while (!text.empty()) {
-    const std::string_view line = take_line(&text, line_end);
-    if (std::any_of(line.begin(), line.end(), is_token_char)) ++count;
-  }
-  return count;
-}
-
-// A run of whole lines that one thread encodes: its part of B.qzf, and the
-// codes of its cases in the case buffer from case first_case on.
-struct Part {
-  std::string_view lines;
-  char line_end = '\n';
-  std::size_t line_count = 0;
-  std::size_t first_case = 0;
-  std::size_t most_cases = 0;         // what the count of cases may still take
-  std::vector<char>* text = nullptr;  // kept from block to block
-  std::size_t text_size = 0;
-  std::size_t cases = 0;
-  PartEnd end = PartEnd::kAllLines;
-  // Where the line that ended the encoding stops in lines, and what ended
-  // it: the number of values of a short line, or the value that could not
-  // be coded and its attribute.
-  std::size_t end_offset = 0;
-  std::size_t values = 0;
-  std::string_view value;
-  std::size_t attribute = 0;
-};
-
-class PartEncoder {
- public:
-  PartEncoder(const std::vector<AttributeCoder>& coders,
-              const std::vector<int>& kept, CaseBuffer* cases)
-      : coders_(coders), kept_(kept), cases_(cases) {}
-
-  // Encodes the lines of part up to the first that ends the encoding.
-  void encode(Part* part) const;
-
- private:
-  // Encodes one line, writing its codes at `at`; false with part->end set
-  // when the line ends the encoding.
-  bool encode_line(std::string_view line, Part* part, char** at,
-                   std::vector<std::uint32_t>* row) const;
-
-  const std::vector<AttributeCoder>& coders_;
-  const std::vector<int>& kept_;
-  CaseBuffer* cases_;
-};
-
-void PartEncoder::encode(Part* part) const {
-  // Room for the longest codes of every line, and of a last line without a
-  // line feed.
-  const std::size_t room =
-      (part->line_count + 1) * (coders_.size() * kLongestCode + 1);
-  if (part->text->size() < room) part->text->resize(room);
-  char* at = part->text->data();
-  std::vector<std::uint32_t> row(coders_.size());
-  std::string_view rest = part->lines;
-  while (!rest.empty()) {
-    const std::string_view line = take_line(&rest, part->line_end);
-    if (!encode_line(line, part, &at, &row)) {
-      part->end_offset = part->lines.size() - rest.size();
-      break;
-    }
-  }
-  part->text_size = static_cast<std::size_t>(at - part->text->data());
-}
-
-bool PartEncoder::encode_line(std::string_view line, Part* part, char** at,
-                              std::vector<std::uint32_t>* row) const {
-  // No text holds one; a file cut off by a crash may end in a run of them.
-  if (line.find('\0') != std::string_view::npos) {
-    part->end = PartEnd::kNulByte;
-    return false;
-  }
-  std::size_t pos = 0;
-  for (std::size_t a = 0; a < coders_.size(); ++a) {
-    std::string_view token;
-    if (!next_token(line, &pos, &token)) {
-      part->end = PartEnd::kShortLine;
-      part->values = a;
-      return false;
-    }
-    const AttributeCoder::Coding coding = coders_[a].encode(token, &(*row)[a]);
-    if (coding != AttributeCoder::Coding::kCoded) {
-      part->end = coding == AttributeCoder::Coding::kUnknownValue
-                      ? PartEnd::kUnknownValue
-                      : PartEnd::kNotANumber;
-      part->value = token;
-      part->attribute = a;
-      return false;
-    }
-    *at = put_code(*at, (*row)[a]);
-  }
-  if (part->cases == part->most_cases) {
-    part->end = PartEnd::kTooManyCases;
-    return false;
-  }
-  const std::size_t c = part->first_case + part->cases;
-  for (std::size_t j = 0; j < kept_.size(); ++j)
-    cases_->set_code(c, j, (*row)[static_cast<std::size_t>(kept_[j])]);
-  ++part->cases;
-  *(*at)++ = '\n';
-  return true;
-}
-
-// Splits lines into `count` runs of whole lines of about equal size.
-std::vector<Part> split_lines(std::string_view lines, std::size_t count,
-                              char line_end) {
-  std::vector<Part> parts;
-  while (!lines.empty()) {
-    std::string_view rest = lines;
-    if (parts.size() + 1 < count) {
-      const std::size_t middle = lines.size() / (count - parts.size());
-      rest.remove_prefix(middle);
-      take_line(&rest, line_end);  // to the end of the line at the middle
-    } else {
-      rest = std::string_view();
-    }
-    Part part;
-    part.lines = lines.substr(0, lines.size() - rest.size());
-    part.line_end = line_end;
-    part.line_count = static_cast<std::size_t>(
-        std::count(part.lines.begin(), part.lines.end(), line_end));
-    parts.push_back(std::move(part));
-    lines = rest;
-  }
-  return parts;
-}
 
 // The test data held in memory, given as InputFile gives the lines of a
 // file: after a byte order mark, and ended as line_format() says.
@@ -227,6 +54,24 @@ class CodeText {
  private:
   std::string* text_;
 };
+
+// The block of lines split into at most `count` parts, one for each thread,
+// the part p writing its codes in (*texts)[p].
+std::vector<Part> parts_of(std::string_view lines, std::size_t count,
+                           char line_end,
+                           std::vector<std::vector<char>>* texts) {
+  std::vector<Part> parts;
+  for (const std::string_view run : split_lines(lines, count, line_end)) {
+    Part part;
+    part.lines = run;
+    part.line_end = line_end;
+    part.line_count =
+        static_cast<std::size_t>(std::count(run.begin(), run.end(), line_end));
+    part.text = &(*texts)[parts.size()];
+    parts.push_back(part);
+  }
+  return parts;
+}
 
 // A line with fewer values than attributes, which ends the test data, and
 // the lines after it that hold values all the same.
@@ -284,9 +129,9 @@ Status BlockEncoder<Codes>::encode(Lines& in, int* num_cases,
   Status status = Status::Ok();
   std::string_view lines;
   while (status.ok() && in.next_lines(kBlockBytes, &lines)) {
-    std::vector<Part> parts = split_lines(
-        lines, worker_count(1 + lines.size() / kLeastPartBytes), in.line_end());
-    for (std::size_t p = 0; p < parts.size(); ++p) parts[p].text = &texts[p];
+    std::vector<Part> parts =
+        parts_of(lines, worker_count(1 + lines.size() / kLeastPartBytes),
+                 in.line_end(), &texts);
     status = place(&parts);
     if (!status.ok()) break;
     run_in_parallel(parts.size(),
@@ -419,11 +264,6 @@ void start_case_buffer(const AttributeTable& table,
 }
 
 }  // namespace
-
-bool read_token(std::string_view line, std::size_t* pos,
-                std::string_view* token) {
-  return next_token(line, pos, token);
-}
 
 Status encode_test_cases(const std::string& test_path,
                          const std::string& codes_path,

@@ -26,11 +26,6 @@
 
 namespace ruleval {
 
-// The next token of line at or after *pos; advances *pos past it. False
-// when the line holds no further token.
-bool read_token(std::string_view line, std::size_t* pos,
-                std::string_view* token);
-
 // Encodes the test data at test_path into the coded cases at codes_path
 // (B.qzf) with the attributes
 // of table in description order, keeps the codes of the attributes at the

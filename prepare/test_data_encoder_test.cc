@@ -15,31 +15,6 @@ using testing::read_file;
 using testing::TempDir;
 using testing::write_file;
 
-std::vector<std::string> tokens_of(std::string_view line) {
-  std::vector<std::string> tokens;
-  std::size_t pos = 0;
-  std::string_view token;
-  while (read_token(line, &pos, &token)) tokens.emplace_back(token);
-  return tokens;
-}
-
-TEST(ReadToken, SeparatorsAreEverythingButPrintableNonCommas) {
-  using Tokens = std::vector<std::string>;
-  for (const char* line :
-       {"a,b,c", "a b c", "a,,b,c,", "  a\tb\t\tc", "a, b ,c\r"}) {
-    EXPECT_EQ(Tokens({"a", "b", "c"}), tokens_of(line)) << line;
-  }
-  EXPECT_EQ(Tokens({}), tokens_of(""));
-  EXPECT_EQ(Tokens({}), tokens_of(" ,\t\r"));
-  EXPECT_EQ(Tokens({"caf", "s"}),
-            tokens_of("caf\xe9s"));  // an 8-bit letter splits
-  EXPECT_EQ(Tokens({"a", "b"}), tokens_of(std::string_view("a\0b", 3)));
-  EXPECT_EQ(Tokens({"1", "5"}), tokens_of("1,5"));
-  EXPECT_EQ(Tokens({"~!\"#"}), tokens_of("~!\"#\x7f"));
-  const std::string long_token(40, 'q');
-  EXPECT_EQ(Tokens({long_token}), tokens_of(long_token));  // taken whole
-}
-
 class EncoderTest : public ::testing::Test {
  protected:
   // colour (S: red green red), class (S: yes no), size (R: 0 10 20 30).
