@@ -8,11 +8,6 @@
 namespace ruleval {
 namespace {
 
-bool is_space(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' ||
-         c == '\f';
-}
-
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 bool is_hex_digit(char c) {

@@ -18,6 +18,13 @@ inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 // text without a byte order mark at its start.
 std::string_view without_byte_order_mark(std::string_view text);
 
+// White space of the keyed formats: spaces, tabs, carriage returns, line
+// feeds, form and vertical feeds.
+inline bool is_space(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' ||
+         c == '\f';
+}
+
 class TextScanner {
  public:
   explicit TextScanner(std::string_view text) : text_(text) {}

@@ -48,10 +48,10 @@ Status prepare_cases(RunContext* context, std::FILE* out, std::FILE* warnings) {
                                       &context->num_cases);
   if (status.ok()) {
     std::string warning;
-    status =
-        encode_test_cases(files.test_data, files.test_codes, context->table,
-                          selected_rows(context->table.attributes),
-                          &context->cases, &context->num_cases, &warning);
+    status = encode_test_cases(
+        files.test_data, files.test_codes, context->table,
+        selected_rows(context->table.attributes), &context->cases, &warning);
+    context->num_cases = static_cast<int>(context->cases.num_cases());
     if (!warning.empty()) {
       std::fflush(out);  // what came before stays before, on a terminal too
       std::fputs(warning.c_str(), warnings);

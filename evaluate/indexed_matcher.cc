@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <exception>
 #include <limits>
 #include <new>
-#include <thread>
 
+#include "common/parallel.h"
 #include "evaluate/rule_index.h"
 
 namespace ruleval {
@@ -15,7 +14,6 @@ namespace {
 
 // Fewer cases than this per block are not worth a thread.
 constexpr std::size_t kLeastCasesPerBlock = 4096;
-constexpr std::size_t kMostBlocks = 8;
 
 // The high bit of every byte of x that is zero, and no other bit.
 std::uint64_t zero_bytes(std::uint64_t x) {
@@ -268,12 +266,8 @@ void BlockMatcher::sum_partial_scores(std::size_t first) {
 }
 
 std::size_t block_count(std::size_t cases, std::size_t threads) {
-  if (threads == 0) {
-    threads = std::max<std::size_t>(1, std::thread::hardware_concurrency());
-    threads = std::min({threads, kMostBlocks,
-                        std::max<std::size_t>(1, cases / kLeastCasesPerBlock)});
-  }
-  return threads;
+  if (threads > 0) return threads;
+  return worker_count(cases / kLeastCasesPerBlock);
 }
 
 // Rule r's list of one kind, block after block; the blocks' own lists are
@@ -325,25 +319,12 @@ Status match_indexed(const AttributeTable& table, const CaseBuffer& cases,
   given->assign(n, Classification{});
   const std::size_t blocks = block_count(n, threads);
   std::vector<BlockCoverage> coverage(blocks);
-  std::vector<std::exception_ptr> failures(blocks);
-  const auto run_block = [&](std::size_t b) {
-    try {
-      const std::size_t begin = n * b / blocks;
-      const std::size_t end = n * (b + 1) / blocks;
-      BlockMatcher matcher(index, cases, rules->majority_class);
-      matcher.match(begin, end, &coverage[b], given->data() + begin);
-    } catch (...) {
-      failures[b] = std::current_exception();
-    }
-  };
-  {
-    std::vector<std::jthread> workers;
-    for (std::size_t b = 1; b < blocks; ++b) workers.emplace_back(run_block, b);
-    run_block(0);
-  }
-  for (const std::exception_ptr& failure : failures) {
-    if (failure) std::rethrow_exception(failure);
-  }
+  run_in_parallel(blocks, [&](std::size_t b) {
+    const std::size_t begin = n * b / blocks;
+    const std::size_t end = n * (b + 1) / blocks;
+    BlockMatcher matcher(index, cases, rules->majority_class);
+    matcher.match(begin, end, &coverage[b], given->data() + begin);
+  });
   return store_coverage(coverage, rules);
 }
 

@@ -16,8 +16,8 @@ namespace {
 // Every complete case has one code per attribute, each among the codes its
 // attribute can have; a short line after them has fewer codes.
 void check_codes(std::string_view codes, const AttributeTable& table,
-                 int num_cases) {
-  int lines = 0;
+                 std::size_t num_cases) {
+  std::size_t lines = 0;
   while (!codes.empty()) {
     const std::size_t end = codes.find('\n');
     const std::string_view line = codes.substr(0, end);
@@ -51,10 +51,8 @@ void encode(std::string_view description, std::string_view test_data) {
            .ok()) {
     return;
   }
-  std::string codes;
-  std::string warning;
-  const Status status =
-      encode_test_text(test_data, table, "f.tst", &codes, &num_cases, &warning);
+  EncodedText encoded;
+  const Status status = encode_test_text(test_data, table, "f.tst", &encoded);
   if (!status.ok()) {
     if (status.message().rfind("\n String  of case ", 0) != 0 &&
         status.message().rfind("\nMalformed test data file ", 0) != 0) {
@@ -62,7 +60,7 @@ void encode(std::string_view description, std::string_view test_data) {
     }
     return;
   }
-  check_codes(codes, table, num_cases);
+  check_codes(encoded.codes, table, encoded.num_cases);
 }
 
 }  // namespace

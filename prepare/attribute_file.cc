@@ -4,16 +4,12 @@
 
 #include "common/input_file.h"
 #include "common/keyed_parser.h"
+#include "common/text_scanner.h"
 
 namespace ruleval {
 namespace {
 
 using NumberResult = TextScanner::NumberResult;
-
-bool is_space(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' ||
-         c == '\f';
-}
 
 class DescriptionParser {
  public:

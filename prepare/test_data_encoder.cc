@@ -1,522 +1,22 @@
 #include "prepare/test_data_encoder.h"
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <exception>
 #include <filesystem>
-#include <limits>
-#include <new>
-#include <thread>
-#include <vector>
+#include <numeric>
+#include <system_error>
 
-#include "common/approx_compare.h"
-#include "common/input_file.h"
-#include "common/numbers.h"
 #include "common/output_file.h"
+#include "prepare/block_encoder.h"
+#include "prepare/code_sink.h"
+#include "prepare/line_source.h"
+#include "prepare/part_encoder.h"
+#include "prepare/value_coder.h"
 
 namespace ruleval {
 namespace {
-
-// Characters of tokens: the printable ones but the blank and the comma.
-constexpr std::array<bool, 256> kTokenChars = [] {
-  std::array<bool, 256> chars{};
-  for (int c = 33; c <= 126; ++c) chars[static_cast<std::size_t>(c)] = c != ',';
-  return chars;
-}();
-
-bool is_token_char(char c) {
-  return kTokenChars[static_cast<unsigned char>(c)];
-}
-
-// The next token of line at or after *pos; see read_token.
-inline bool next_token(std::string_view line, std::size_t* pos,
-                       std::string_view* token) {
-  std::size_t p = *pos;
-  while (p < line.size() && !is_token_char(line[p])) ++p;
-  const std::size_t start = p;
-  while (p < line.size() && is_token_char(line[p])) ++p;
-  *pos = p;
-  if (start == p) return false;
-  *token = line.substr(start, p - start);
-  return true;
-}
-
-// The codes of a symbolic attribute's values by their text: an open
-// addressing table of twice as many slots as values, at least.
-class ValueIndex {
- public:
-  void add(std::string_view text, std::uint32_t code) {
-    entries_.push_back({text, code});
-  }
-  // Builds the table; among equal texts the first added wins.
-  void build() {
-    std::size_t size = 4;
-    while (size < 2 * entries_.size()) size *= 2;
-    slots_.assign(size, kEmpty);
-    for (std::uint32_t e = 0; e < entries_.size(); ++e) {
-      std::size_t s = slot_of(entries_[e].text);
-      while (slots_[s] != kEmpty &&
-             entries_[slots_[s]].text != entries_[e].text)
-        s = (s + 1) & (slots_.size() - 1);
-      if (slots_[s] == kEmpty) slots_[s] = e;
-    }
-  }
-  bool find(std::string_view text, std::uint32_t* code) const {
-    for (std::size_t s = slot_of(text);; s = (s + 1) & (slots_.size() - 1)) {
-      const std::uint32_t e = slots_[s];
-      if (e == kEmpty) return false;
-      if (entries_[e].text == text) {
-        *code = entries_[e].code;
-        return true;
-      }
-    }
-  }
-
- private:
-  struct Entry {
-    std::string_view text;
-    std::uint32_t code;
-  };
-  static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
-
-  std::size_t slot_of(std::string_view text) const {
-    std::uint64_t hash = 0xcbf29ce484222325ULL;  // FNV-1a
-    for (const char c : text) {
-      hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
-    }
-    return static_cast<std::size_t>(hash ^ (hash >> 32)) & (slots_.size() - 1);
-  }
-
-  std::vector<Entry> entries_;
-  std::vector<std::uint32_t> slots_;
-};
-
-// Turns the tokens of one attribute into codes: symbolic values through an
-// index built once (the first of equal values wins), numeric values into the
-// interval between boundary points that they fall in.
-class AttributeCoder {
- public:
-  AttributeCoder(const Attribute& attribute, const AttributeTable& table)
-      : symbolic_(attribute.symbolic()) {
-    for (int k = 0; k < attribute.AttriPairNum; ++k) {
-      const ValueEntry& entry = table.value(attribute, k);
-      if (symbolic_) {
-        codes_.add(entry.text, static_cast<std::uint32_t>(k));
-      } else {
-        points_.push_back(entry.point);
-      }
-    }
-    codes_.build();
-  }
-
-  // How one token was coded.
-  enum class Coding { kCoded, kUnknownValue, kNotANumber };
-
-  Coding encode(std::string_view token, std::uint32_t* code) const {
-    if (symbolic_) {
-      return codes_.find(token, code) ? Coding::kCoded : Coding::kUnknownValue;
-    }
-    double value = 0;
-    if (!parse_leading_double(token, &value)) return Coding::kNotANumber;
-    *code = interval_code(to_single(value));
-    return Coding::kCoded;
-  }
-
- private:
-  // The number of points after the first that the value exceeds, counted in
-  // order up to the first it does not exceed.
-  std::uint32_t interval_code(double value) const {
-    std::size_t k = 0;
-    while (k + 1 < points_.size() &&
-           approx_compare(value, points_[k + 1], kCompareEpsilon) == 1) {
-      ++k;
-    }
-    return static_cast<std::uint32_t>(k);
-  }
-
-  bool symbolic_;
-  ValueIndex codes_;
-  std::vector<float> points_;
-};
-
-// How the encoding of a run of lines ended.
-enum class PartEnd {
-  kAllLines,
-  kShortLine,
-  kUnknownValue,
-  kNotANumber,
-  kNulByte,
-  kTooManyCases
-};
-
-// The next line of text, which *rest loses along with the line's end.
-std::string_view take_line(std::string_view* rest, char line_end) {
-  const std::size_t end = rest->find(line_end);
-  const std::string_view line = rest->substr(0, end);
-  rest->remove_prefix(end == std::string_view::npos ? rest->size() : end + 1);
-  return line;
-}
-
-// The lines of text that hold at least one value.
-std::size_t lines_with_values(std::string_view text, char line_end) {
-  std::size_t count = 0;
-  while (!text.empty()) {
-    const std::string_view line = take_line(&text, line_end);
-    if (std::any_of(line.begin(), line.end(), is_token_char)) ++count;
-  }
-  return count;
-}
-
-// A run of whole lines that one thread encodes: its part of B.qzf, and the
-// codes of its cases in the case buffer from case first_case on.
-struct Part {
-  std::string_view lines;
-  char line_end = '\n';
-  std::size_t line_count = 0;
-  std::size_t first_case = 0;
-  std::size_t most_cases = 0;         // what the count of cases may still take
-  std::vector<char>* text = nullptr;  // kept from block to block
-  std::size_t text_size = 0;
-  std::size_t cases = 0;
-  PartEnd end = PartEnd::kAllLines;
-  // Where the line that ended the encoding stops in lines, and what ended
-  // it: the number of values of a short line, or the value that could not
-  // be coded and its attribute.
-  std::size_t end_offset = 0;
-  std::size_t values = 0;
-  std::string_view value;
-  std::size_t attribute = 0;
-};
-
-class PartEncoder {
- public:
-  PartEncoder(const std::vector<AttributeCoder>& coders,
-              const std::vector<int>& kept, CaseBuffer* cases)
-      : coders_(coders), kept_(kept), cases_(cases) {}
-
-  // Encodes the lines of part up to the first that ends the encoding.
-  void encode(Part* part) const;
-
- private:
-  // Encodes one line, writing its codes at `at`; false with part->end set
-  // when the line ends the encoding.
-  bool encode_line(std::string_view line, Part* part, char** at,
-                   std::vector<std::uint32_t>* row) const;
-
-  const std::vector<AttributeCoder>& coders_;
-  const std::vector<int>& kept_;
-  CaseBuffer* cases_;
-};
-
-void PartEncoder::encode(Part* part) const {
-  // Room for the longest codes of every line, and of a last line without a
-  // line feed.
-  const std::size_t room =
-      (part->line_count + 1) * (coders_.size() * kLongestCode + 1);
-  if (part->text->size() < room) part->text->resize(room);
-  char* at = part->text->data();
-  std::vector<std::uint32_t> row(coders_.size());
-  std::string_view rest = part->lines;
-  while (!rest.empty()) {
-    const std::string_view line = take_line(&rest, part->line_end);
-    if (!encode_line(line, part, &at, &row)) {
-      part->end_offset = part->lines.size() - rest.size();
-      break;
-    }
-  }
-  part->text_size = static_cast<std::size_t>(at - part->text->data());
-}
-
-bool PartEncoder::encode_line(std::string_view line, Part* part, char** at,
-                              std::vector<std::uint32_t>* row) const {
-  // No text holds one; a file cut off by a crash may end in a run of them.
-  if (line.find('\0') != std::string_view::npos) {
-    part->end = PartEnd::kNulByte;
-    return false;
-  }
-  std::size_t pos = 0;
-  for (std::size_t a = 0; a < coders_.size(); ++a) {
-    std::string_view token;
-    if (!next_token(line, &pos, &token)) {
-      part->end = PartEnd::kShortLine;
-      part->values = a;
-      return false;
-    }
-    const AttributeCoder::Coding coding = coders_[a].encode(token, &(*row)[a]);
-    if (coding != AttributeCoder::Coding::kCoded) {
-      part->end = coding == AttributeCoder::Coding::kUnknownValue
-                      ? PartEnd::kUnknownValue
-                      : PartEnd::kNotANumber;
-      part->value = token;
-      part->attribute = a;
-      return false;
-    }
-    *at = put_code(*at, (*row)[a]);
-  }
-  if (part->cases == part->most_cases) {
-    part->end = PartEnd::kTooManyCases;
-    return false;
-  }
-  const std::size_t c = part->first_case + part->cases;
-  for (std::size_t j = 0; j < kept_.size(); ++j)
-    cases_->set_code(c, j, (*row)[static_cast<std::size_t>(kept_[j])]);
-  ++part->cases;
-  *(*at)++ = '\n';
-  return true;
-}
-
-// Splits lines into `count` runs of whole lines of about equal size.
-std::vector<Part> split_lines(std::string_view lines, std::size_t count,
-                              char line_end) {
-  std::vector<Part> parts;
-  while (!lines.empty()) {
-    std::string_view rest = lines;
-    if (parts.size() + 1 < count) {
-      const std::size_t middle = lines.size() / (count - parts.size());
-      rest.remove_prefix(middle);
-      take_line(&rest, line_end);  // to the end of the line at the middle
-    } else {
-      rest = std::string_view();
-    }
-    Part part;
-    part.lines = lines.substr(0, lines.size() - rest.size());
-    part.line_end = line_end;
-    part.line_count = static_cast<std::size_t>(
-        std::count(part.lines.begin(), part.lines.end(), line_end));
-    parts.push_back(std::move(part));
-    lines = rest;
-  }
-  return parts;
-}
-
-// Encodes the parts side by side, one thread each.
-void encode_parts(const PartEncoder& encoder, std::vector<Part>* parts) {
-  std::vector<std::exception_ptr> failures(parts->size());
-  {
-    std::vector<std::jthread> workers;
-    for (std::size_t p = 1; p < parts->size(); ++p) {
-      workers.emplace_back([&, p] {
-        try {
-          encoder.encode(&(*parts)[p]);
-        } catch (...) {
-          failures[p] = std::current_exception();
-        }
-      });
-    }
-    encoder.encode(&parts->front());
-  }
-  for (const std::exception_ptr& failure : failures) {
-    if (failure) std::rethrow_exception(failure);
-  }
-}
-
-// The test data held in memory, given as InputFile gives the lines of a
-// file: after a byte order mark, and ended as line_format() says.
-class TextLines {
- public:
-  explicit TextLines(std::string_view text) {
-    const LineFormat format = line_format(text);
-    text_ = text.substr(format.skip);
-    line_end_ = format.line_end;
-  }
-
-  // All of the lines at once.
-  bool next_lines(std::size_t, std::string_view* lines) {
-    if (text_.empty()) return false;
-    *lines = text_;
-    text_ = std::string_view();
-    return true;
-  }
-  char line_end() const { return line_end_; }
-  bool failed() const { return false; }
-
- private:
-  std::string_view text_;
-  char line_end_ = '\n';
-};
-
-// Codes appended to a string as B.qzf would hold them.
-class CodeText {
- public:
-  explicit CodeText(std::string* text) : text_(text) {}
-  void write(std::string_view text) { text_->append(text); }
-
- private:
-  std::string* text_;
-};
-
-// A line with fewer values than attributes, which ends the test data, and
-// the lines after it that hold values all the same.
-struct ShortLine {
-  bool seen = false;
-  int line = 0;
-  std::size_t values = 0;
-  std::size_t dropped_lines = 0;
-};
-
-// Reads the test data a block of lines at a time, splits each block among
-// the cores, and takes the parts in order up to the first line that ends
-// the encoding: the outcome is that of one thread reading line by line.
-// Lines is InputFile or TextLines, Codes OutputFile or CodeText.
-template <class Codes>
-class BlockEncoder {
- public:
-  BlockEncoder(const PartEncoder& encoder, const AttributeTable& table,
-               const std::string& path, Codes& out, CaseBuffer* cases)
-      : encoder_(encoder),
-        table_(table),
-        path_(path),
-        out_(out),
-        cases_(cases) {}
-
-  template <class Lines>
-  Status encode(Lines& in, int* num_cases, std::string* warning);
-
- private:
-  // Lays out the parts' cases after the cases so far.
-  Status place(std::vector<Part>* parts);
-  // Takes the parts in order; false once one ended the encoding.
-  bool take(std::vector<Part>& parts, Status* status);
-  // The failure for a value of line that could not be coded.
-  Status bad_value(const Part& part, int line) const;
-  // The warning for lines with values after a short line, or nothing.
-  std::string short_line_warning() const;
-
-  const PartEncoder& encoder_;
-  const AttributeTable& table_;
-  const std::string& path_;
-  Codes& out_;
-  CaseBuffer* cases_;
-  std::size_t num_cases_ = 0;
-  ShortLine short_line_;
-};
-
-template <class Codes>
-template <class Lines>
-Status BlockEncoder<Codes>::encode(Lines& in, int* num_cases,
-                                   std::string* warning) {
-  constexpr std::size_t kBlockBytes = std::size_t{1} << 21;
-  constexpr std::size_t kLeastPartBytes = std::size_t{1} << 16;
-  const std::size_t threads = std::max<std::size_t>(
-      1, std::min(8U, std::thread::hardware_concurrency()));
-  std::vector<std::vector<char>> texts(threads);
-  Status status = Status::Ok();
-  std::string_view lines;
-  while (status.ok() && in.next_lines(kBlockBytes, &lines)) {
-    std::vector<Part> parts = split_lines(
-        lines, std::min(threads, 1 + lines.size() / kLeastPartBytes),
-        in.line_end());
-    for (std::size_t p = 0; p < parts.size(); ++p) parts[p].text = &texts[p];
-    status = place(&parts);
-    if (!status.ok()) break;
-    encode_parts(encoder_, &parts);
-    if (!take(parts, &status)) break;
-  }
-  cases_->resize(num_cases_);
-  *num_cases = static_cast<int>(num_cases_);
-  if (short_line_.seen) {
-    // The rest of the file is read only to say what the test data lost.
-    while (in.next_lines(kBlockBytes, &lines)) {
-      short_line_.dropped_lines += lines_with_values(lines, in.line_end());
-    }
-    *warning = short_line_warning();
-  }
-  return status;
-}
-
-template <class Codes>
-Status BlockEncoder<Codes>::place(std::vector<Part>* parts) {
-  constexpr auto kMostCases =
-      static_cast<std::size_t>(std::numeric_limits<int>::max());
-  std::size_t next = num_cases_;
-  for (Part& part : *parts) {
-    part.first_case = next;
-    part.most_cases = kMostCases - std::min(kMostCases, next);
-    // A last line without a line end is a case too.
-    next += part.line_count + (part.lines.ends_with(part.line_end) ? 0 : 1);
-  }
-  try {
-    cases_->resize(std::min(next, kMostCases));
-  } catch (const std::bad_alloc&) {
-    return Status::Fatal("\nNot enough memory for casebuffer...");
-  }
-  return Status::Ok();
-}
-
-template <class Codes>
-bool BlockEncoder<Codes>::take(std::vector<Part>& parts, Status* status) {
-  for (std::size_t p = 0; p < parts.size(); ++p) {
-    const Part& part = parts[p];
-    out_.write(std::string_view(part.text->data(), part.text_size));
-    num_cases_ += part.cases;
-    // Every line before the one that ended the encoding was a case.
-    const int line = static_cast<int>(num_cases_) + 1;
-    switch (part.end) {
-      case PartEnd::kAllLines:
-        continue;
-      case PartEnd::kShortLine:
-        short_line_.seen = true;
-        short_line_.line = line;
-        short_line_.values = part.values;
-        short_line_.dropped_lines = lines_with_values(
-            part.lines.substr(part.end_offset), part.line_end);
-        for (std::size_t q = p + 1; q < parts.size(); ++q) {
-          short_line_.dropped_lines +=
-              lines_with_values(parts[q].lines, parts[q].line_end);
-        }
-        break;
-      case PartEnd::kUnknownValue:
-      case PartEnd::kNotANumber:
-        *status = bad_value(part, line);
-        break;
-      case PartEnd::kNulByte:
-        *status = Status::Fatal(
-            format("\nMalformed test data file %s, line %d: NUL byte in the "
-                   "line\n",
-                   path_.c_str(), line));
-        break;
-      case PartEnd::kTooManyCases:
-        *status = Status::Fatal("\nToo many test cases...\n");
-        break;
-    }
-    return false;
-  }
-  return true;
-}
-
-template <class Codes>
-Status BlockEncoder<Codes>::bad_value(const Part& part, int line) const {
-  const std::string value(part.value);
-  const char* name = table_.attributes[part.attribute].AttriName.c_str();
-  if (part.end == PartEnd::kNotANumber) {
-    return Status::Fatal(
-        format("\nMalformed test data file %s, line %d: value \"%s\" of "
-               "attribute %s is not a number\n",
-               path_.c_str(), line, value.c_str(), name));
-  }
-  return Status::Fatal(
-      format("\n String  of case %d is over the limition"
-             "\nMalformed test data file %s, line %d: \"%s\" is not a value "
-             "of attribute %s\n",
-             line, path_.c_str(), line, value.c_str(), name));
-}
-
-template <class Codes>
-std::string BlockEncoder<Codes>::short_line_warning() const {
-  if (short_line_.dropped_lines == 0) return std::string();
-  return format(
-      "ruleval: warning: %s, line %d holds %d values, fewer than the %d "
-      "attributes: the test data ends there, and the %d lines after it that "
-      "hold values are not evaluated\n",
-      path_.c_str(), short_line_.line, static_cast<int>(short_line_.values),
-      static_cast<int>(table_.attributes.size()),
-      static_cast<int>(std::min<std::size_t>(
-          short_line_.dropped_lines,
-          static_cast<std::size_t>(std::numeric_limits<int>::max()))));
-}
 
 // The most cases a file of this size can hold: every value takes a
 // character and a separator.
@@ -540,23 +40,34 @@ void start_case_buffer(const AttributeTable& table,
   cases->start(kept.size(), code_limit, expected_cases);
 }
 
-}  // namespace
-
-bool read_token(std::string_view line, std::size_t* pos,
-                std::string_view* token) {
-  return next_token(line, pos, token);
+// Encodes the lines of in, named path in messages, into out and cases,
+// which keeps the codes of the attributes at the rows `kept` of table and
+// makes room for expected_cases cases at first: the one way test data is
+// encoded, from a file or from memory.
+Status encode_lines(LineSource& in, const AttributeTable& table,
+                    const std::vector<int>& kept, const std::string& path,
+                    std::size_t expected_cases, CodeSink& out,
+                    CaseBuffer* cases, std::string* warning) {
+  const std::vector<AttributeCoder> coders = coders_of(table);
+  start_case_buffer(table, kept, expected_cases, cases);
+  const PartEncoder part_encoder(coders, kept, cases);
+  const Status status =
+      BlockEncoder(part_encoder, table, path, cases).encode(in, out, warning);
+  if (status.ok() && in.failed()) return read_failure(path);
+  return status;
 }
+
+}  // namespace
 
 Status encode_test_cases(const std::string& test_path,
                          const std::string& codes_path,
                          const AttributeTable& table,
                          const std::vector<int>& kept, CaseBuffer* cases,
-                         int* num_cases, std::string* warning) {
-  const std::string& path = test_path;
-  InputFile in;
-  if (!in.open(path)) {
+                         std::string* warning) {
+  FileLines in;
+  if (!in.open(test_path)) {
     return Status::Fatal(
-        format("\n Cannot open test data file: %s...\n", path.c_str()));
+        format("\n Cannot open test data file: %s...\n", test_path.c_str()));
   }
   OutputFile out;
   if (!out.open(codes_path)) {
@@ -565,40 +76,26 @@ Status encode_test_cases(const std::string& test_path,
         format("\nFailed to create .qzf file...\nCannot create file: %s (%s)\n",
                codes_path.c_str(), reason));
   }
-
-  std::vector<AttributeCoder> coders;
-  coders.reserve(table.attributes.size());
-  for (const Attribute& attribute : table.attributes) {
-    coders.emplace_back(attribute, table);
-  }
-  start_case_buffer(table, kept, most_cases(path, table.attributes.size()),
-                    cases);
-  const PartEncoder part_encoder(coders, kept, cases);
-  const Status status =
-      BlockEncoder<OutputFile>(part_encoder, table, path, out, cases)
-          .encode(in, num_cases, warning);
+  FileCodes codes(&out);
+  const Status status = encode_lines(
+      in, table, kept, test_path,
+      most_cases(test_path, table.attributes.size()), codes, cases, warning);
   const Status closed = out.close();
   if (!status.ok()) return status;
-  if (in.failed()) return read_failure(path);
   return closed;
 }
 
 Status encode_test_text(std::string_view text, const AttributeTable& table,
-                        const std::string& path, std::string* codes,
-                        int* num_cases, std::string* warning) {
-  std::vector<AttributeCoder> coders;
-  std::vector<int> every;
-  for (const Attribute& attribute : table.attributes) {
-    every.push_back(static_cast<int>(coders.size()));
-    coders.emplace_back(attribute, table);
-  }
+                        const std::string& path, EncodedText* encoded) {
+  std::vector<int> every(table.attributes.size());
+  std::iota(every.begin(), every.end(), 0);
+  TextLines in(text);
+  StringCodes codes(&encoded->codes);
   CaseBuffer cases;
-  start_case_buffer(table, every, 0, &cases);
-  const PartEncoder part_encoder(coders, every, &cases);
-  CodeText out(codes);
-  TextLines lines(text);
-  return BlockEncoder<CodeText>(part_encoder, table, path, out, &cases)
-      .encode(lines, num_cases, warning);
+  const Status status =
+      encode_lines(in, table, every, path, 0, codes, &cases, &encoded->warning);
+  encoded->num_cases = cases.num_cases();
+  return status;
 }
 
 }  // namespace ruleval

@@ -6,13 +6,12 @@
 // (codes 33 to 126) other than the comma; every other character but the
 // line end separates them. Lines end with line feeds, or with carriage
 // returns in a file that holds no line feed. B.qzf holds one line per case,
-// every code written as
-// "%d " and the line ended by "\n". Encoding stops at the first line with
-// fewer values than attributes (a blank line, or the end of the file); the
-// codes of that line's values stand at the end of B.qzf without a line feed
-// and belong to no case. The file is read a block of lines at a time, each
-// block encoded by all cores; the outcome, messages included, is that of
-// reading it line by line.
+// every code written as "%d " and the line ended by "\n". Encoding stops at
+// the first line with fewer values than attributes (a blank line, or the
+// end of the file); the codes of that line's values stand at the end of
+// B.qzf without a line feed and belong to no case. The file is read a block
+// of lines at a time, each block encoded by all cores; the outcome, messages
+// included, is that of reading it line by line.
 #pragma once
 
 #include <cstddef>
@@ -26,30 +25,31 @@
 
 namespace ruleval {
 
-// The next token of line at or after *pos; advances *pos past it. False
-// when the line holds no further token.
-bool read_token(std::string_view line, std::size_t* pos,
-                std::string_view* token);
-
 // Encodes the test data at test_path into the coded cases at codes_path
-// (B.qzf) with the attributes
-// of table in description order, keeps the codes of the attributes at the
-// rows `kept` (in that order) of every case in cases, and sets num_cases to
-// the number of cases encoded. Fails with the encoder's messages when a file
-// cannot be opened, a symbolic value is not among its attribute's values or
-// a numeric value does not start with a number. When the line that ends the
-// test data has lines with values after it, sets warning to the text that
-// says so; leaves it as it is otherwise.
+// (B.qzf) with the attributes of table in description order, and keeps the
+// codes of the attributes at the rows `kept` (in that order) of every case
+// in cases, which then holds every case encoded. Fails with the encoder's
+// messages when a file cannot be opened, read or written, a symbolic value
+// is not among its attribute's values or a numeric value does not start
+// with a number. When the line that ends the test data has lines with
+// values after it, sets warning to the text that says so; leaves it as it
+// is otherwise.
 Status encode_test_cases(const std::string& test_path,
                          const std::string& codes_path,
                          const AttributeTable& table,
                          const std::vector<int>& kept, CaseBuffer* cases,
-                         int* num_cases, std::string* warning);
+                         std::string* warning);
 
-// The same for test data already in memory, named path in messages: appends
-// to codes what B.qzf would hold.
+// What the encoding of test data in memory came to.
+struct EncodedText {
+  std::string codes;  // what B.qzf would hold
+  std::size_t num_cases = 0;
+  std::string warning;  // as encode_test_cases sets it
+};
+
+// The same for test data already in memory, named path in messages, the
+// way a file is encoded: for tests and fuzzing.
 Status encode_test_text(std::string_view text, const AttributeTable& table,
-                        const std::string& path, std::string* codes,
-                        int* num_cases, std::string* warning);
+                        const std::string& path, EncodedText* encoded);
 
 }  // namespace ruleval

@@ -1,0 +1,158 @@
+#include "prepare/block_encoder.h"
+
+#include <algorithm>
+#include <limits>
+#include <new>
+
+#include "common/parallel.h"
+#include "prepare/test_lines.h"
+
+namespace ruleval {
+namespace {
+
+// The test data is read this many bytes of lines at a time.
+constexpr std::size_t kBlockBytes = std::size_t{1} << 21;
+// A block is shared among no more threads than it has parts of this size.
+constexpr std::size_t kLeastPartBytes = std::size_t{1} << 16;
+
+}  // namespace
+
+Status BlockEncoder::encode(LineSource& in, CodeSink& out,
+                            std::string* warning) {
+  Status status = Status::Ok();
+  std::string_view lines;
+  while (in.next_lines(kBlockBytes, &lines) &&
+         encode_block(lines, in.line_end(), out, &status)) {
+  }
+  cases_->resize(num_cases_);
+  if (short_line_.seen) {
+    // The rest of the file is read only to say what the test data lost.
+    while (in.next_lines(kBlockBytes, &lines)) {
+      short_line_.dropped_lines += lines_with_values(lines, in.line_end());
+    }
+    *warning = short_line_warning();
+  }
+  return status;
+}
+
+bool BlockEncoder::encode_block(std::string_view lines, char line_end,
+                                CodeSink& out, Status* status) {
+  std::vector<Part> parts = parts_of(lines, line_end);
+  *status = place(&parts);
+  if (!status->ok()) return false;
+  run_in_parallel(parts.size(),
+                  [&](std::size_t p) { encoder_.encode(&parts[p]); });
+  return take(parts, out, status);
+}
+
+std::vector<Part> BlockEncoder::parts_of(std::string_view lines,
+                                         char line_end) {
+  const std::vector<std::string_view> runs = split_lines(
+      lines, worker_count(1 + lines.size() / kLeastPartBytes), line_end);
+  if (texts_.size() < runs.size()) texts_.resize(runs.size());
+  std::vector<Part> parts(runs.size());
+  for (std::size_t p = 0; p < runs.size(); ++p) {
+    parts[p].lines = runs[p];
+    parts[p].line_end = line_end;
+    parts[p].line_count = static_cast<std::size_t>(
+        std::count(runs[p].begin(), runs[p].end(), line_end));
+    parts[p].text = &texts_[p];
+  }
+  return parts;
+}
+
+Status BlockEncoder::place(std::vector<Part>* parts) {
+  constexpr auto kMostCases =
+      static_cast<std::size_t>(std::numeric_limits<int>::max());
+  std::size_t next = num_cases_;
+  for (Part& part : *parts) {
+    part.first_case = next;
+    part.most_cases = kMostCases - std::min(kMostCases, next);
+    // A last line without a line end is a case too.
+    next += part.line_count + (part.lines.ends_with(part.line_end) ? 0 : 1);
+  }
+  try {
+    cases_->resize(std::min(next, kMostCases));
+  } catch (const std::bad_alloc&) {
+    return Status::Fatal("\nNot enough memory for casebuffer...");
+  }
+  return Status::Ok();
+}
+
+bool BlockEncoder::take(const std::vector<Part>& parts, CodeSink& out,
+                        Status* status) {
+  for (std::size_t p = 0; p < parts.size(); ++p) {
+    const Part& part = parts[p];
+    out.write(std::string_view(part.text->data(), part.text_size));
+    num_cases_ += part.cases;
+    // Every line before the one that ended the encoding was a case.
+    const int line = static_cast<int>(num_cases_) + 1;
+    switch (part.end) {
+      case PartEnd::kAllLines:
+        continue;
+      case PartEnd::kShortLine:
+        note_short_line(parts, p, line);
+        break;
+      case PartEnd::kUnknownValue:
+      case PartEnd::kNotANumber:
+        *status = bad_value(part, line);
+        break;
+      case PartEnd::kNulByte:
+        *status = Status::Fatal(
+            format("\nMalformed test data file %s, line %d: NUL byte in the "
+                   "line\n",
+                   path_.c_str(), line));
+        break;
+      case PartEnd::kTooManyCases:
+        *status = Status::Fatal("\nToo many test cases...\n");
+        break;
+    }
+    return false;
+  }
+  return true;
+}
+
+void BlockEncoder::note_short_line(const std::vector<Part>& parts,
+                                   std::size_t p, int line) {
+  const Part& part = parts[p];
+  short_line_.seen = true;
+  short_line_.line = line;
+  short_line_.values = part.values;
+  short_line_.dropped_lines =
+      lines_with_values(part.lines.substr(part.end_offset), part.line_end);
+  for (std::size_t q = p + 1; q < parts.size(); ++q) {
+    short_line_.dropped_lines +=
+        lines_with_values(parts[q].lines, parts[q].line_end);
+  }
+}
+
+Status BlockEncoder::bad_value(const Part& part, int line) const {
+  const std::string value(part.value);
+  const char* name = table_.attributes[part.attribute].AttriName.c_str();
+  if (part.end == PartEnd::kNotANumber) {
+    return Status::Fatal(
+        format("\nMalformed test data file %s, line %d: value \"%s\" of "
+               "attribute %s is not a number\n",
+               path_.c_str(), line, value.c_str(), name));
+  }
+  return Status::Fatal(
+      format("\n String  of case %d is over the limition"
+             "\nMalformed test data file %s, line %d: \"%s\" is not a value "
+             "of attribute %s\n",
+             line, path_.c_str(), line, value.c_str(), name));
+}
+
+std::string BlockEncoder::short_line_warning() const {
+  if (short_line_.dropped_lines == 0) return std::string();
+  return format(
+      "ruleval: warning: %s, line %d holds %d values, fewer than the %d "
+      "attributes: the test data ends there, and the %d lines after it that "
+      "hold values are not evaluated\n",
+      path_.c_str(), short_line_.line, static_cast<int>(short_line_.values),
+      static_cast<int>(table_.attributes.size()),
+      static_cast<int>(std::min<std::size_t>(
+          short_line_.dropped_lines,
+          static_cast<std::size_t>(std::numeric_limits<int>::max()))));
+}
+
+}  // namespace ruleval

@@ -1,0 +1,65 @@
+#include "prepare/part_encoder.h"
+
+#include "common/output_file.h"
+#include "prepare/test_lines.h"
+
+namespace ruleval {
+
+void PartEncoder::encode(Part* part) const {
+  // Room for the longest codes of every line, and of a last line without a
+  // line feed.
+  const std::size_t room =
+      (part->line_count + 1) * (coders_.size() * kLongestCode + 1);
+  if (part->text->size() < room) part->text->resize(room);
+  char* at = part->text->data();
+  std::vector<std::uint32_t> row(coders_.size());
+  std::string_view rest = part->lines;
+  while (!rest.empty()) {
+    const std::string_view line = take_line(&rest, part->line_end);
+    if (!encode_line(line, part, &at, &row)) {
+      part->end_offset = part->lines.size() - rest.size();
+      break;
+    }
+  }
+  part->text_size = static_cast<std::size_t>(at - part->text->data());
+}
+
+bool PartEncoder::encode_line(std::string_view line, Part* part, char** at,
+                              std::vector<std::uint32_t>* row) const {
+  // No text holds one; a file cut off by a crash may end in a run of them.
+  if (line.find('\0') != std::string_view::npos) {
+    part->end = PartEnd::kNulByte;
+    return false;
+  }
+  std::size_t pos = 0;
+  for (std::size_t a = 0; a < coders_.size(); ++a) {
+    std::string_view token;
+    if (!read_token(line, &pos, &token)) {
+      part->end = PartEnd::kShortLine;
+      part->values = a;
+      return false;
+    }
+    const AttributeCoder::Coding coding = coders_[a].encode(token, &(*row)[a]);
+    if (coding != AttributeCoder::Coding::kCoded) {
+      part->end = coding == AttributeCoder::Coding::kUnknownValue
+                      ? PartEnd::kUnknownValue
+                      : PartEnd::kNotANumber;
+      part->value = token;
+      part->attribute = a;
+      return false;
+    }
+    *at = put_code(*at, (*row)[a]);
+  }
+  if (part->cases == part->most_cases) {
+    part->end = PartEnd::kTooManyCases;
+    return false;
+  }
+  const std::size_t c = part->first_case + part->cases;
+  for (std::size_t j = 0; j < kept_.size(); ++j)
+    cases_->set_code(c, j, (*row)[static_cast<std::size_t>(kept_[j])]);
+  ++part->cases;
+  *(*at)++ = '\n';
+  return true;
+}
+
+}  // namespace ruleval

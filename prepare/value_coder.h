@@ -1,0 +1,60 @@
+// The coding of one value of the test data for its attribute: a symbolic
+// value by its position among the attribute's values (the first of equal
+// values wins), a numeric one by the interval between boundary points that
+// it falls in.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "common/approx_compare.h"
+#include "common/attribute_table.h"
+#include "common/numbers.h"
+#include "prepare/value_index.h"
+
+namespace ruleval {
+
+class AttributeCoder {
+ public:
+  // The coder of attribute, whose values or points table holds; table must
+  // outlive it.
+  AttributeCoder(const Attribute& attribute, const AttributeTable& table);
+
+  // How one value was coded.
+  enum class Coding { kCoded, kUnknownValue, kNotANumber };
+
+  // Codes one value, its text a token of a test data line. Called for every
+  // value of the test data, from several threads at once.
+  Coding encode(std::string_view token, std::uint32_t* code) const {
+    if (symbolic_) {
+      return codes_.find(token, code) ? Coding::kCoded : Coding::kUnknownValue;
+    }
+    double value = 0;
+    if (!parse_leading_double(token, &value)) return Coding::kNotANumber;
+    *code = interval_code(to_single(value));
+    return Coding::kCoded;
+  }
+
+ private:
+  // The number of points after the first that the value exceeds, counted in
+  // order up to the first it does not exceed.
+  std::uint32_t interval_code(double value) const {
+    std::size_t k = 0;
+    while (k + 1 < points_.size() &&
+           approx_compare(value, points_[k + 1], kCompareEpsilon) == 1) {
+      ++k;
+    }
+    return static_cast<std::uint32_t>(k);
+  }
+
+  bool symbolic_;
+  ValueIndex codes_;
+  std::vector<float> points_;
+};
+
+// One coder per attribute of table, in description order.
+std::vector<AttributeCoder> coders_of(const AttributeTable& table);
+
+}  // namespace ruleval
