@@ -46,21 +46,20 @@ Status prepare_cases(RunContext* context, std::FILE* out, std::FILE* warnings) {
   const RunFiles& files = context->files;
   Status status = read_attribute_file(files.description, &context->table,
                                       &context->num_cases);
-  if (status.ok()) {
-    std::string warning;
-    status =
-        encode_test_cases(files.test_data, files.test_codes, context->table,
-                          selected_rows(context->table.attributes),
-                          &context->cases, &context->num_cases, &warning);
-    if (!warning.empty()) {
-      std::fflush(out);  // what came before stays before, on a terminal too
-      std::fputs(warning.c_str(), warnings);
-      std::fflush(warnings);
-    }
+  if (!status.ok()) return status;
+  const SelectionPlan plan = plan_selection(&context->table.attributes);
+  std::string warning;
+  status = encode_test_cases(files.test_data, files.test_codes, context->table,
+                             plan.kept_rows(), &context->cases,
+                             &context->num_cases, &warning);
+  if (!warning.empty()) {
+    std::fflush(out);  // what came before stays before, on a terminal too
+    std::fputs(warning.c_str(), warnings);
+    std::fflush(warnings);
   }
   if (status.ok()) {
     status = select_attributes(files.selected_description, files.ordered_cases,
-                               context->num_cases, context->cases,
+                               plan, context->num_cases, context->cases,
                                &context->table, &context->record_length);
   }
   if (!status.ok()) return status;
