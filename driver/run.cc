@@ -44,14 +44,16 @@ namespace {
 // Reads the attribute description and the test data into the case buffer.
 Status prepare_cases(RunContext* context, std::FILE* out, std::FILE* warnings) {
   const RunFiles& files = context->files;
-  Status status = read_attribute_file(files.description, &context->table,
-                                      &context->num_cases);
+  int declared_cases = 0;  // the description's Casenum, which nothing needs
+  Status status =
+      read_attribute_file(files.description, &context->table, &declared_cases);
   if (!status.ok()) return status;
   const SelectionPlan plan = plan_selection(&context->table.attributes);
   std::string warning;
+  int encoded_cases = 0;  // as many as the case buffer holds
   status = encode_test_cases(files.test_data, files.test_codes, context->table,
-                             plan.kept_rows(), &context->cases,
-                             &context->num_cases, &warning);
+                             plan.kept_rows(), &context->cases, &encoded_cases,
+                             &warning);
   if (!warning.empty()) {
     std::fflush(out);  // what came before stays before, on a terminal too
     std::fputs(warning.c_str(), warnings);
@@ -59,8 +61,7 @@ Status prepare_cases(RunContext* context, std::FILE* out, std::FILE* warnings) {
   }
   if (status.ok()) {
     status = select_attributes(files.selected_description, files.ordered_cases,
-                               plan, context->num_cases, context->cases,
-                               &context->table, &context->record_length);
+                               plan, context->cases, &context->table);
   }
   if (!status.ok()) return status;
   return check_class_codes(context->table.attributes, context->cases);

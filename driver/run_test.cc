@@ -195,7 +195,7 @@ TEST_F(RunTest, KeptIntermediateFilesHoldTheCodedCases) {
   ASSERT_TRUE(run_evaluation(&context, quiet_, options, &exit_status).ok());
   EXPECT_EQ(0, exit_status);
   EXPECT_EQ("0 0 \n1 1 \n", read_file(context.files.test_codes));
-  EXPECT_EQ(2, context.num_cases);
+  EXPECT_EQ(2u, context.cases.num_cases());
   EXPECT_EQ(1u, context.cases.code(1, 0));
 }
 

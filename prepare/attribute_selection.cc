@@ -149,17 +149,16 @@ SelectionPlan plan_selection(std::vector<Attribute>* attributes) {
 
 Status select_attributes(const std::string& selected_description_path,
                          const std::string& ordered_cases_path,
-                         const SelectionPlan& plan, int num_cases,
-                         const CaseBuffer& cases, AttributeTable* table,
-                         int* record_length) {
+                         const SelectionPlan& plan, const CaseBuffer& cases,
+                         AttributeTable* table) {
   if (!plan.status.ok()) return plan.status;
-  Status status = write_selected_description(selected_description_path, *table,
-                                             plan.list, num_cases);
+  Status status =
+      write_selected_description(selected_description_path, *table, plan.list,
+                                 static_cast<int>(cases.num_cases()));
   if (!status.ok()) return status;
   status = write_ordered_cases(ordered_cases_path, cases);
   if (!status.ok()) return status;
   rearrange_attribute_table(&table->attributes, plan.list);
-  *record_length = static_cast<int>(plan.list.size());
   return Status::Ok();
 }
 

@@ -56,15 +56,14 @@ struct SelectionPlan {
 SelectionPlan plan_selection(std::vector<Attribute>* attributes);
 
 // Carries out plan on table (in description order on entry, in selected
-// order on return, the attributes plan was made on): writes B.fmc1 and
-// B.qzf1 from cases, which holds the coded cases in selected order, and sets
-// record_length to the number of selected attributes. Fails with the plan's
-// failure, or when B.fmc1 or B.qzf1 cannot be written.
+// order on return, the attributes plan was made on): writes B.fmc1, with
+// the number of cases encoded, and B.qzf1 from cases, which holds the coded
+// cases in selected order. Fails with the plan's failure, or when B.fmc1 or
+// B.qzf1 cannot be written.
 Status select_attributes(const std::string& selected_description_path,
                          const std::string& ordered_cases_path,
-                         const SelectionPlan& plan, int num_cases,
-                         const CaseBuffer& cases, AttributeTable* table,
-                         int* record_length);
+                         const SelectionPlan& plan, const CaseBuffer& cases,
+                         AttributeTable* table);
 
 // Settles the flags (the last 'D' wins; without one, the last attribute not
 // flagged 'X' becomes the decision attribute) and fills list with the

@@ -97,12 +97,11 @@ TEST(SelectAttributes, WritesTheSelectedDescription) {
   const SelectionPlan plan = plan_selection(&table.attributes);
   EXPECT_EQ(std::vector<int>({2, 0, 3}), plan.kept_rows());
   const CaseBuffer cases = testing::case_buffer({{2, 1, 1}, {0, 0, 0}});
-  int record_length = 0;
-  const Status status =
-      select_attributes(dir.file("s.fmc1"), dir.file("s.qzf1"), plan, 2, cases,
-                        &table, &record_length);
+  const Status status = select_attributes(
+      dir.file("s.fmc1"), dir.file("s.qzf1"), plan, cases, &table);
   ASSERT_TRUE(status.ok()) << status.message();
-  EXPECT_EQ(3, record_length);
+  // A coded case holds one code per attribute of the rearranged table.
+  EXPECT_EQ(cases.record_length(), table.attributes.size());
   EXPECT_EQ(
       "Attrinum=3   Casenum=2 Valuepair=8\n"
       "AttriFlag=C AttriName=size AttriType=I AttriPairNum=4 AttriValueP=0 "
@@ -133,10 +132,9 @@ TEST(SelectAttributes, DecisionAttributeWithoutClassesEndsTheRun) {
   const SelectionPlan plan = plan_selection(&table.attributes);
   // The test data is still encoded, with the attributes in selected order.
   EXPECT_EQ(std::vector<int>({0, 1}), plan.kept_rows());
-  int record_length = 0;
   EXPECT_EQ("\nDecision attribute b has no classes\n",
-            select_attributes(dir.file("s.fmc1"), dir.file("s.qzf1"), plan, 0,
-                              CaseBuffer(), &table, &record_length)
+            select_attributes(dir.file("s.fmc1"), dir.file("s.qzf1"), plan,
+                              CaseBuffer(), &table)
                 .message());
 }
 
@@ -146,10 +144,9 @@ TEST(SelectAttributes, NoConditionAttributeEndsTheRun) {
   table.attributes = attributes_of({{'X', 1}, {'C', 2}});
   const SelectionPlan plan = plan_selection(&table.attributes);
   EXPECT_TRUE(plan.kept_rows().empty());  // the test data keeps no attribute
-  int record_length = 0;
   EXPECT_EQ("\n No condition attributes in the table",
-            select_attributes(dir.file("s.fmc1"), dir.file("s.qzf1"), plan, 0,
-                              CaseBuffer(), &table, &record_length)
+            select_attributes(dir.file("s.fmc1"), dir.file("s.qzf1"), plan,
+                              CaseBuffer(), &table)
                 .message());
   EXPECT_FALSE(std::filesystem::exists(dir.file("s.fmc1")));
 }
