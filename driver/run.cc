@@ -5,7 +5,6 @@
 #include <string_view>
 
 #include "driver/file_names.h"
-#include "evaluate/class_labels.h"
 #include "evaluate/coverage_report.h"
 #include "evaluate/evaluation_report.h"
 #include "evaluate/rule_matcher.h"
@@ -84,9 +83,6 @@ Status evaluate_rules(RunContext* context, MatchMethod method, std::FILE* out) {
                                  &accuracy);
   }
   if (!status.ok()) return status;
-  std::fprintf(out, "\nPrediction accuracy on the testing data = %f%%\n",
-               percent(accuracy));
-  std::fflush(out);
   return write_coverage_report(files.coverage, files.summary, context->table,
                                context->rules, context->counters, accuracy);
 }
