@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string_view>
 
+#include "common/console.h"
 #include "driver/file_names.h"
 #include "evaluate/coverage_report.h"
 #include "evaluate/evaluation_report.h"
@@ -41,7 +42,7 @@ int fail(const char* message, std::FILE* out) {
 namespace {
 
 // Reads the attribute description and the test data into the case buffer.
-Status prepare_cases(RunContext* context, std::FILE* out, std::FILE* warnings) {
+Status prepare_cases(RunContext* context, const Console& console) {
   const RunFiles& files = context->files;
   int declared_cases = 0;  // the description's Casenum, which nothing needs
   Status status =
@@ -53,11 +54,7 @@ Status prepare_cases(RunContext* context, std::FILE* out, std::FILE* warnings) {
   status = encode_test_cases(files.test_data, files.test_codes, context->table,
                              plan.kept_rows(), &context->cases, &encoded_cases,
                              &warning);
-  if (!warning.empty()) {
-    std::fflush(out);  // what came before stays before, on a terminal too
-    std::fputs(warning.c_str(), warnings);
-    std::fflush(warnings);
-  }
+  console.warn(warning);
   if (status.ok()) {
     status = select_attributes(files.selected_description, files.ordered_cases,
                                plan, context->cases, &context->table);
@@ -91,7 +88,8 @@ Status evaluate_rules(RunContext* context, MatchMethod method, std::FILE* out) {
 
 Status run_evaluation(RunContext* context, std::FILE* out,
                       const RunOptions& options, int* exit_status) {
-  Status status = prepare_cases(context, out, options.warnings);
+  const Console console(out, options.warnings);
+  Status status = prepare_cases(context, console);
   if (status.ok()) status = evaluate_rules(context, options.match_method, out);
   if (!status.ok()) return status;
   *exit_status = options.keep_intermediate_files
