@@ -86,16 +86,15 @@ Status evaluate_rules(RunContext* context, MatchMethod method, std::FILE* out) {
 
 }  // namespace
 
-Status run_evaluation(RunContext* context, std::FILE* out,
-                      const RunOptions& options, int* exit_status) {
+RunOutcome run_evaluation(RunContext* context, std::FILE* out,
+                          const RunOptions& options) {
   const Console console(out, options.warnings);
   Status status = prepare_cases(context, console);
   if (status.ok()) status = evaluate_rules(context, options.match_method, out);
-  if (!status.ok()) return status;
-  *exit_status = options.keep_intermediate_files
-                     ? 0
-                     : delete_intermediate_files(context->files);
-  return Status::Ok();
+  if (!status.ok()) return RunOutcome::failed(std::move(status));
+  return RunOutcome::completed(options.keep_intermediate_files
+                                   ? 0
+                                   : delete_intermediate_files(context->files));
 }
 
 // The command line's outcome, everything printed on out.
@@ -119,10 +118,11 @@ static int run_arguments(int argc, const char* const* argv, std::FILE* out,
   try {
     RunContext context;
     context.files = name_run_files(argv[1]);
-    int exit_status = 0;
-    const Status status = run_evaluation(&context, out, options, &exit_status);
-    if (!status.ok()) return fail(status.message().c_str(), out);
-    return exit_status;
+    const RunOutcome outcome = run_evaluation(&context, out, options);
+    if (!outcome.status.ok()) {
+      return fail(outcome.status.message().c_str(), out);
+    }
+    return outcome.exit_status;
   } catch (const std::bad_alloc&) {
     return fail(kOutOfMemory, out);
   } catch (const std::length_error&) {  // a size too large for a container
