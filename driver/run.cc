@@ -2,7 +2,10 @@
 
 #include <new>
 #include <stdexcept>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "common/console.h"
 #include "driver/file_names.h"
@@ -37,50 +40,52 @@ int fail(const char* message, std::FILE* out) {
   return 1;
 }
 
-}  // namespace
-
-namespace {
-
-// Reads the attribute description and the test data into the case buffer.
-Status prepare_cases(RunContext* context, const Console& console) {
-  const RunFiles& files = context->files;
-  int declared_cases = 0;  // the description's Casenum, which nothing needs
-  Status status =
-      read_attribute_file(files.description, &context->table, &declared_cases);
-  if (!status.ok()) return status;
-  const SelectionPlan plan = plan_selection(&context->table.attributes);
+// Encodes the test data, keeping the attributes of plan. A warning is
+// printed whether or not encoding succeeds.
+Status encode_cases(const RunFiles& files, const AttributeTable& table,
+                    const SelectionPlan& plan, const Console& console,
+                    CaseBuffer* cases) {
   std::string warning;
-  int encoded_cases = 0;  // as many as the case buffer holds
-  status = encode_test_cases(files.test_data, files.test_codes, context->table,
-                             plan.kept_rows(), &context->cases, &encoded_cases,
-                             &warning);
+  int encoded_cases = 0;  // as many as cases holds
+  const Status status =
+      encode_test_cases(files.test_data, files.test_codes, table,
+                        plan.kept_rows(), cases, &encoded_cases, &warning);
   console.warn(warning);
-  if (status.ok()) {
-    status = select_attributes(files.selected_description, files.ordered_cases,
-                               plan, context->cases, &context->table);
-  }
-  if (!status.ok()) return status;
-  return check_class_codes(context->table.attributes, context->cases);
+  return status;
 }
 
-// Reads the rules, finds the cases each covers, classifies every case and
-// writes the reports.
-Status evaluate_rules(RunContext* context, MatchMethod method, std::FILE* out) {
+// The stages in data order, each handed what the ones before it made; the
+// first failure ends the run.
+Status run_stages(RunContext* context, const Console& console,
+                  MatchMethod method) {
   const RunFiles& files = context->files;
+  AttributeTable& table = context->table;
+  CaseBuffer& cases = context->cases;
+  int declared_cases = 0;  // the description's Casenum, which nothing needs
   Status status =
-      read_rule_file(files.rules, context->table, out, &context->rules);
+      read_attribute_file(files.description, &table, &declared_cases);
+  if (!status.ok()) return status;
+  // A plan that fails ends the run in select_attributes, after encoding.
+  const SelectionPlan plan = plan_selection(&table.attributes);
+  status = encode_cases(files, table, plan, console, &cases);
+  if (!status.ok()) return status;
+  status = select_attributes(files.selected_description, files.ordered_cases,
+                             plan, cases, &table);
+  if (!status.ok()) return status;
+  status = check_class_codes(table.attributes, cases);
+  if (!status.ok()) return status;
+  status =
+      read_rule_file(files.rules, table, console.report(), &context->rules);
   if (!status.ok()) return status;
   std::vector<Classification> given;
-  status = match_rules(context->table, context->cases, method, &context->rules,
-                       &given);
-  float accuracy = 0;
-  if (status.ok()) {
-    status = evaluate_test_cases(files.test_data, files.result, context->table,
-                                 context->cases, given, &context->counters, out,
-                                 &accuracy);
-  }
+  status = match_rules(table, cases, method, &context->rules, &given);
   if (!status.ok()) return status;
-  return write_coverage_report(files.coverage, files.summary, context->table,
+  float accuracy = 0;
+  status =
+      evaluate_test_cases(files.test_data, files.result, table, cases, given,
+                          &context->counters, console.report(), &accuracy);
+  if (!status.ok()) return status;
+  return write_coverage_report(files.coverage, files.summary, table,
                                context->rules, context->counters, accuracy);
 }
 
@@ -88,18 +93,19 @@ Status evaluate_rules(RunContext* context, MatchMethod method, std::FILE* out) {
 
 RunOutcome run_evaluation(RunContext* context, std::FILE* out,
                           const RunOptions& options) {
-  const Console console(out, options.warnings);
-  Status status = prepare_cases(context, console);
-  if (status.ok()) status = evaluate_rules(context, options.match_method, out);
+  Status status =
+      run_stages(context, Console(out, options.warnings), options.match_method);
   if (!status.ok()) return RunOutcome::failed(std::move(status));
   return RunOutcome::completed(options.keep_intermediate_files
                                    ? 0
                                    : delete_intermediate_files(context->files));
 }
 
+namespace {
+
 // The command line's outcome, everything printed on out.
-static int run_arguments(int argc, const char* const* argv, std::FILE* out,
-                         const RunOptions& options) {
+int run_arguments(int argc, const char* const* argv, std::FILE* out,
+                  const RunOptions& options) {
   if (argc < 2 || !has_file_name(argv[1])) {
     std::fputs(kUsage, out);
     std::fflush(out);
@@ -129,6 +135,8 @@ static int run_arguments(int argc, const char* const* argv, std::FILE* out,
     return fail(kOutOfMemory, out);
   }
 }
+
+}  // namespace
 
 int run_command_line(int argc, const char* const* argv, std::FILE* out,
                      const RunOptions& options) {
