@@ -41,9 +41,10 @@ struct SelectionPlan {
   // The condition attributes in ascending priority, then the decision
   // attribute; empty when order_attributes fails.
   std::vector<OrderedEntry> list;
-  // Why the selection cannot be carried out: no condition attribute, or a
-  // decision attribute without classes. It ends the run only once the test
-  // data is encoded, so the encoder's failures come first.
+  // Why the selection cannot be carried out: "No condition attributes in
+  // the table", or a decision attribute without classes. It ends the run
+  // only once the test data is encoded, so the encoder's failures come
+  // first.
   Status status = Status::Ok();
 
   // The rows, in description order, of the attributes listed, in list order.
