@@ -2,10 +2,13 @@
 
 #include <new>
 #include <stdexcept>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
+#include "common/console.h"
 #include "driver/file_names.h"
-#include "evaluate/class_labels.h"
 #include "evaluate/coverage_report.h"
 #include "evaluate/evaluation_report.h"
 #include "evaluate/rule_matcher.h"
@@ -37,76 +40,71 @@ int fail(const char* message, std::FILE* out) {
   return 1;
 }
 
-}  // namespace
-
-namespace {
-
-// Reads the attribute description and the test data into the case buffer.
-Status prepare_cases(RunContext* context, std::FILE* out, std::FILE* warnings) {
-  const RunFiles& files = context->files;
-  Status status = read_attribute_file(files.description, &context->table,
-                                      &context->num_cases);
-  if (status.ok()) {
-    std::string warning;
-    status = encode_test_cases(
-        files.test_data, files.test_codes, context->table,
-        selected_rows(context->table.attributes), &context->cases, &warning);
-    context->num_cases = static_cast<int>(context->cases.num_cases());
-    if (!warning.empty()) {
-      std::fflush(out);  // what came before stays before, on a terminal too
-      std::fputs(warning.c_str(), warnings);
-      std::fflush(warnings);
-    }
-  }
-  if (status.ok()) {
-    status = select_attributes(files.selected_description, files.ordered_cases,
-                               context->num_cases, context->cases,
-                               &context->table, &context->record_length);
-  }
-  if (!status.ok()) return status;
-  return check_class_codes(context->table.attributes, context->cases);
+// Encodes the test data, keeping the attributes of plan. A warning is
+// printed whether or not encoding succeeds.
+Status encode_cases(const RunFiles& files, const AttributeTable& table,
+                    const SelectionPlan& plan, const Console& console,
+                    CaseBuffer* cases) {
+  std::string warning;
+  const Status status =
+      encode_test_cases(files.test_data, files.test_codes, table,
+                        plan.kept_rows(), cases, &warning);
+  console.warn(warning);
+  return status;
 }
 
-// Reads the rules, finds the cases each covers, classifies every case and
-// writes the reports.
-Status evaluate_rules(RunContext* context, MatchMethod method, std::FILE* out) {
+// The stages in data order, each handed what the ones before it made; the
+// first failure ends the run.
+Status run_stages(RunContext* context, const Console& console,
+                  MatchMethod method) {
   const RunFiles& files = context->files;
+  AttributeTable& table = context->table;
+  CaseBuffer& cases = context->cases;
+  int declared_cases = 0;  // the description's Casenum, which nothing needs
   Status status =
-      read_rule_file(files.rules, context->table, out, &context->rules);
+      read_attribute_file(files.description, &table, &declared_cases);
+  if (!status.ok()) return status;
+  // A plan that fails ends the run in select_attributes, after encoding.
+  const SelectionPlan plan = plan_selection(&table.attributes);
+  status = encode_cases(files, table, plan, console, &cases);
+  if (!status.ok()) return status;
+  status = select_attributes(files.selected_description, files.ordered_cases,
+                             plan, cases, &table);
+  if (!status.ok()) return status;
+  status = check_class_codes(table.attributes, cases);
+  if (!status.ok()) return status;
+  status =
+      read_rule_file(files.rules, table, console.report(), &context->rules);
   if (!status.ok()) return status;
   std::vector<Classification> given;
-  status = match_rules(context->table, context->cases, method, &context->rules,
-                       &given);
-  float accuracy = 0;
-  if (status.ok()) {
-    status = evaluate_test_cases(files.test_data, files.result, context->table,
-                                 context->cases, given, &context->counters, out,
-                                 &accuracy);
-  }
+  status = match_rules(table, cases, method, &context->rules, &given);
   if (!status.ok()) return status;
-  std::fprintf(out, "\nPrediction accuracy on the testing data = %f%%\n",
-               percent(accuracy));
-  std::fflush(out);
-  return write_coverage_report(files.coverage, files.summary, context->table,
+  float accuracy = 0;
+  status =
+      evaluate_test_cases(files.test_data, files.result, table, cases, given,
+                          &context->counters, console.report(), &accuracy);
+  if (!status.ok()) return status;
+  return write_coverage_report(files.coverage, files.summary, table,
                                context->rules, context->counters, accuracy);
 }
 
 }  // namespace
 
-Status run_evaluation(RunContext* context, std::FILE* out,
-                      const RunOptions& options, int* exit_status) {
-  Status status = prepare_cases(context, out, options.warnings);
-  if (status.ok()) status = evaluate_rules(context, options.match_method, out);
-  if (!status.ok()) return status;
-  *exit_status = options.keep_intermediate_files
-                     ? 0
-                     : delete_intermediate_files(context->files);
-  return Status::Ok();
+RunOutcome run_evaluation(RunContext* context, std::FILE* out,
+                          const RunOptions& options) {
+  Status status =
+      run_stages(context, Console(out, options.warnings), options.match_method);
+  if (!status.ok()) return RunOutcome::failed(std::move(status));
+  return RunOutcome::completed(options.keep_intermediate_files
+                                   ? 0
+                                   : delete_intermediate_files(context->files));
 }
 
+namespace {
+
 // The command line's outcome, everything printed on out.
-static int run_arguments(int argc, const char* const* argv, std::FILE* out,
-                         const RunOptions& options) {
+int run_arguments(int argc, const char* const* argv, std::FILE* out,
+                  const RunOptions& options) {
   if (argc < 2 || !has_file_name(argv[1])) {
     std::fputs(kUsage, out);
     std::fflush(out);
@@ -125,16 +123,19 @@ static int run_arguments(int argc, const char* const* argv, std::FILE* out,
   try {
     RunContext context;
     context.files = name_run_files(argv[1]);
-    int exit_status = 0;
-    const Status status = run_evaluation(&context, out, options, &exit_status);
-    if (!status.ok()) return fail(status.message().c_str(), out);
-    return exit_status;
+    const RunOutcome outcome = run_evaluation(&context, out, options);
+    if (!outcome.status.ok()) {
+      return fail(outcome.status.message().c_str(), out);
+    }
+    return outcome.exit_status;
   } catch (const std::bad_alloc&) {
     return fail(kOutOfMemory, out);
   } catch (const std::length_error&) {  // a size too large for a container
     return fail(kOutOfMemory, out);
   }
 }
+
+}  // namespace
 
 int run_command_line(int argc, const char* const* argv, std::FILE* out,
                      const RunOptions& options) {

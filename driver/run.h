@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "common/status.h"
 #include "driver/run_context.h"
@@ -19,12 +20,26 @@ struct RunOptions {
   std::FILE* warnings = stderr;
 };
 
+// How a run ended.
+struct RunOutcome {
+  // Ok when every stage completed; otherwise the failure that ended the
+  // run, its message printed as it stands.
+  Status status = Status::Ok();
+  // What the process exits with: 1 after a failure; after a completed run
+  // 0, or -1 when B.qzf1 could not be deleted.
+  int exit_status = 0;
+
+  static RunOutcome completed(int exit_status) {
+    return {Status::Ok(), exit_status};
+  }
+  static RunOutcome failed(Status status) { return {std::move(status), 1}; }
+};
+
 // Runs every stage on the files named by context->files, printing the
-// report to out. On success sets exit_status to the completed run's status:
-// 0, or -1 when B.qzf1 could not be deleted. A failure leaves every file
-// written so far on disk for inspection.
-Status run_evaluation(RunContext* context, std::FILE* out,
-                      const RunOptions& options, int* exit_status);
+// report to out. A failure leaves every file written so far on disk for
+// inspection.
+RunOutcome run_evaluation(RunContext* context, std::FILE* out,
+                          const RunOptions& options);
 
 // The whole program: usage, help and version, or a run on the first
 // argument. Prints everything, failures included, on out and returns the

@@ -17,12 +17,7 @@ struct RunContext {
   RunFiles files;
   // In description order until selection, in selected order after it.
   AttributeTable table;
-  // Cases in the test data: the description's Casenum at first, then the
-  // number of cases encoded.
-  int num_cases = 0;
-  // Codes per coded case after selection: the condition attributes and the
-  // class.
-  int record_length = 0;
+  // The coded cases, in selected order; they count themselves.
   CaseBuffer cases;
   // The rules of B.intr with the cases each covers.
   RuleStore rules;

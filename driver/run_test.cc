@@ -191,11 +191,11 @@ TEST_F(RunTest, KeptIntermediateFilesHoldTheCodedCases) {
   context.files = name_run_files(lay("kept"));
   RunOptions options;
   options.keep_intermediate_files = true;
-  int exit_status = -5;
-  ASSERT_TRUE(run_evaluation(&context, quiet_, options, &exit_status).ok());
-  EXPECT_EQ(0, exit_status);
+  const RunOutcome outcome = run_evaluation(&context, quiet_, options);
+  ASSERT_TRUE(outcome.status.ok());
+  EXPECT_EQ(0, outcome.exit_status);
   EXPECT_EQ("0 0 \n1 1 \n", read_file(context.files.test_codes));
-  EXPECT_EQ(2, context.num_cases);
+  EXPECT_EQ(2u, context.cases.num_cases());
   EXPECT_EQ(1u, context.cases.code(1, 0));
 }
 
@@ -233,9 +233,8 @@ TEST_F(RunTest, SymbolicAttributesWithManyValuesKeepExactCodes) {
              "attrino=0 parino=0 direction=0 orflag=1\n");
   RunOptions options;
   options.keep_intermediate_files = true;
-  int exit_status = -5;
-  const Status status = run_evaluation(&context, quiet_, options, &exit_status);
-  ASSERT_TRUE(status.ok()) << status.message();
+  const RunOutcome outcome = run_evaluation(&context, quiet_, options);
+  ASSERT_TRUE(outcome.status.ok()) << outcome.status.message();
   EXPECT_EQ("Casenum=3 Dependency=0 Concept=0\n299 0 \n128 1 \n0 0 \n",
             read_file(base + ".qzf1"));
   EXPECT_EQ(2u, context.cases.code_bytes());

@@ -151,7 +151,13 @@ Status evaluate_test_cases(const std::string& test_path,
   if (!status.ok()) return status;
   *accuracy = fraction(tally.correct, tally.num_cases);
   write_figures(tally, *accuracy, *counters, table, result, out);
-  return result.close();
+  const Status closed = result.close();
+  if (!closed.ok()) return closed;
+  // Said last, and only of a testing loop whose B.result is complete.
+  std::fprintf(out, "\nPrediction accuracy on the testing data = %f%%\n",
+               percent(*accuracy));
+  std::fflush(out);
+  return Status::Ok();
 }
 
 }  // namespace ruleval

@@ -52,9 +52,10 @@ std::string confusion_report(const AttributeTable& table,
                              const ConfusionMatrix& matrix);
 
 // Writes B.result at result_path from the test data at test_path and the class
-// given[c] of every case c, and prints the testing report on out. Counts the
-// partial and no matches in counters and sets accuracy to the fraction of
-// cases classified correctly.
+// given[c] of every case c, and prints the testing report on out; once
+// B.result is closed, the report ends with the prediction accuracy and out
+// is flushed. Counts the partial and no matches in counters and sets
+// accuracy to the fraction of cases classified correctly.
 Status evaluate_test_cases(const std::string& test_path,
                            const std::string& result_path,
                            const AttributeTable& table, const CaseBuffer& cases,

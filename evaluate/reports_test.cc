@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "evaluate/class_labels.h"
@@ -69,7 +70,8 @@ TEST(RuleTextTest, OrMembersOnOtherAttributesShowTheirOwnValues) {
 
 class EvaluationTest : public ::testing::Test {
  protected:
-  // Evaluates two coded cases against the test data text.
+  // Evaluates two coded cases against the test data text; what is printed
+  // goes to printed_.
   Status evaluate(const std::string& test_data) {
     if (!test_data.empty()) testing::write_file(base_ + ".tst", test_data);
     const AttributeTable table = selected_table({{'S', 2}, {'S', 2}});
@@ -89,12 +91,17 @@ class EvaluationTest : public ::testing::Test {
     const Status status =
         evaluate_test_cases(base_ + ".tst", base_ + ".result", table, cases,
                             given, &counters, out, &accuracy);
+    std::rewind(out);
+    printed_.clear();
+    for (int c = std::fgetc(out); c != EOF; c = std::fgetc(out))
+      printed_.push_back(static_cast<char>(c));
     std::fclose(out);
     return status;
   }
 
   testing::TempDir dir_;
   std::string base_ = dir_.file("set");
+  std::string printed_;
 };
 
 TEST_F(EvaluationTest, TestDataThatNoLongerMatchesStopsTheRun) {
@@ -105,6 +112,17 @@ TEST_F(EvaluationTest, TestDataThatNoLongerMatchesStopsTheRun) {
   EXPECT_TRUE(evaluate("v0 v0\nv1 v1").ok());
   EXPECT_EQ("v0 v0 -> v1\nv1 v1 -> v1\n",
             testing::read_file(base_ + ".result").substr(0, 24));
+}
+
+TEST_F(EvaluationTest, AccuracyEndsTheReportOnlyOnceTheResultIsWritten) {
+  ASSERT_TRUE(evaluate("v0 v0\nv1 v1\n").ok());
+  EXPECT_TRUE(printed_.ends_with(
+      "\nPrediction accuracy on the testing data = 50.000000%\n"))
+      << printed_;
+  std::filesystem::remove(base_ + ".result");
+  std::filesystem::create_symlink("/dev/full", base_ + ".result");
+  EXPECT_FALSE(evaluate("").ok());
+  EXPECT_EQ(std::string::npos, printed_.find("Prediction accuracy"));
 }
 
 }  // namespace

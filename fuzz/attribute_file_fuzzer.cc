@@ -34,9 +34,9 @@ void read_description(std::string_view text) {
   require_malformed_message(status, "attribute", "f.fmc", text);
   if (!status.ok()) return;
   check_value_ranges(table);
-  std::vector<OrderedEntry> list;
-  if (!plan_selection(&table.attributes, &list).ok()) return;
-  rearrange_attribute_table(&table.attributes, list);
+  const SelectionPlan plan = plan_selection(&table.attributes);
+  if (!plan.status.ok()) return;
+  rearrange_attribute_table(&table.attributes, plan.list);
   const Attribute& decision = table.attributes.back();
   const int classes = number_of_classes(decision);
   for (int k = 0; k < classes; ++k) {

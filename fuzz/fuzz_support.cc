@@ -49,9 +49,9 @@ bool selected_table(std::string_view description, AttributeTable* table) {
            .ok()) {
     return false;
   }
-  std::vector<OrderedEntry> list;
-  if (!plan_selection(&table->attributes, &list).ok()) return false;
-  rearrange_attribute_table(&table->attributes, list);
+  const SelectionPlan plan = plan_selection(&table->attributes);
+  if (!plan.status.ok()) return false;
+  rearrange_attribute_table(&table->attributes, plan.list);
   return true;
 }
 

@@ -122,43 +122,43 @@ void rearrange_attribute_table(std::vector<Attribute>* attributes,
   *attributes = std::move(selected);
 }
 
-std::vector<int> selected_rows(std::vector<Attribute> attributes) {
-  std::vector<OrderedEntry> list;
+std::vector<int> SelectionPlan::kept_rows() const {
   std::vector<int> rows;
-  if (order_attributes(&attributes, &list) < 0) return rows;
+  rows.reserve(list.size());
   for (const OrderedEntry& entry : list) rows.push_back(entry.index);
   return rows;
 }
 
-Status plan_selection(std::vector<Attribute>* attributes,
-                      std::vector<OrderedEntry>* list) {
-  if (order_attributes(attributes, list) < 0) {
-    return Status::Fatal("\n No condition attributes in the table");
+SelectionPlan plan_selection(std::vector<Attribute>* attributes) {
+  SelectionPlan plan;
+  if (order_attributes(attributes, &plan.list) < 0) {
+    plan.list.clear();
+    plan.status = Status::Fatal("\n No condition attributes in the table");
+    return plan;
   }
   // A numeric decision attribute needs two points to bound one class.
   const Attribute& decision =
-      (*attributes)[static_cast<std::size_t>(list->back().index)];
+      (*attributes)[static_cast<std::size_t>(plan.list.back().index)];
   if (number_of_classes(decision) < 1) {
-    return Status::Fatal(format("\nDecision attribute %s has no classes\n",
-                                decision.AttriName.c_str()));
+    plan.status =
+        Status::Fatal(format("\nDecision attribute %s has no classes\n",
+                             decision.AttriName.c_str()));
   }
-  return Status::Ok();
+  return plan;
 }
 
 Status select_attributes(const std::string& selected_description_path,
-                         const std::string& ordered_cases_path, int num_cases,
-                         const CaseBuffer& cases, AttributeTable* table,
-                         int* record_length) {
-  std::vector<OrderedEntry> list;
-  Status status = plan_selection(&table->attributes, &list);
-  if (!status.ok()) return status;
-  status = write_selected_description(selected_description_path, *table, list,
-                                      num_cases);
+                         const std::string& ordered_cases_path,
+                         const SelectionPlan& plan, const CaseBuffer& cases,
+                         AttributeTable* table) {
+  if (!plan.status.ok()) return plan.status;
+  Status status =
+      write_selected_description(selected_description_path, *table, plan.list,
+                                 static_cast<int>(cases.num_cases()));
   if (!status.ok()) return status;
   status = write_ordered_cases(ordered_cases_path, cases);
   if (!status.ok()) return status;
-  rearrange_attribute_table(&table->attributes, list);
-  *record_length = static_cast<int>(list.size());
+  rearrange_attribute_table(&table->attributes, plan.list);
   return Status::Ok();
 }
 

@@ -34,20 +34,37 @@ struct OrderedEntry {
   int index = 0;
 };
 
-// The rows, in description order, of the attributes the selection keeps,
-// in selected order: what order_attributes lists, or none when it fails.
-std::vector<int> selected_rows(std::vector<Attribute> attributes);
+// The selection of a run, planned once the description is read: the test
+// data is encoded keeping the attributes it lists, and select_attributes
+// carries it out on the coded cases.
+struct SelectionPlan {
+  // The condition attributes in ascending priority, then the decision
+  // attribute; empty when order_attributes fails.
+  std::vector<OrderedEntry> list;
+  // Why the selection cannot be carried out: "No condition attributes in
+  // the table", or a decision attribute without classes. It ends the run
+  // only once the test data is encoded, so the encoder's failures come
+  // first.
+  Status status = Status::Ok();
 
-// Runs the whole stage on table (in description order on entry, in selected
-// order on return) and sets record_length to the number of selected
-// attributes; cases holds the coded cases in selected order. Fails with "No
-// condition attributes in the table" when none remain, when the decision
-// attribute has no classes (no values, or fewer than two boundary points),
-// or when B.fmc1 or B.qzf1 cannot be written.
+  // The rows, in description order, of the attributes listed, in list order.
+  std::vector<int> kept_rows() const;
+};
+
+// Settles the flags in attributes (see order_attributes) and plans the
+// selection. A decision attribute without classes (no values, or fewer than
+// two boundary points) fails the plan but keeps its list.
+SelectionPlan plan_selection(std::vector<Attribute>* attributes);
+
+// Carries out plan on table (in description order on entry, in selected
+// order on return, the attributes plan was made on): writes B.fmc1, with
+// the number of cases encoded, and B.qzf1 from cases, which holds the coded
+// cases in selected order. Fails with the plan's failure, or when B.fmc1 or
+// B.qzf1 cannot be written.
 Status select_attributes(const std::string& selected_description_path,
-                         const std::string& ordered_cases_path, int num_cases,
-                         const CaseBuffer& cases, AttributeTable* table,
-                         int* record_length);
+                         const std::string& ordered_cases_path,
+                         const SelectionPlan& plan, const CaseBuffer& cases,
+                         AttributeTable* table);
 
 // Settles the flags (the last 'D' wins; without one, the last attribute not
 // flagged 'X' becomes the decision attribute) and fills list with the
@@ -55,11 +72,6 @@ Status select_attributes(const std::string& selected_description_path,
 // Returns the number of condition attributes, or -1 when there is none.
 int order_attributes(std::vector<Attribute>* attributes,
                      std::vector<OrderedEntry>* list);
-
-// order_attributes, failing as select_attributes does when no condition
-// attribute remains or the decision attribute has no classes.
-Status plan_selection(std::vector<Attribute>* attributes,
-                      std::vector<OrderedEntry>* list);
 
 // Writes B.fmc1 at path. A file that cannot be created is passed over, since
 // nothing reads it; a write that fails is an error.

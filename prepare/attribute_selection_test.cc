@@ -94,13 +94,14 @@ TEST(SelectAttributes, WritesTheSelectedDescription) {
                   "0.5 1e3\n",
                   "s.fmc", &table, &ignored)
                   .ok());
-  EXPECT_EQ(std::vector<int>({2, 0, 3}), selected_rows(table.attributes));
+  const SelectionPlan plan = plan_selection(&table.attributes);
+  EXPECT_EQ(std::vector<int>({2, 0, 3}), plan.kept_rows());
   const CaseBuffer cases = testing::case_buffer({{2, 1, 1}, {0, 0, 0}});
-  int record_length = 0;
   const Status status = select_attributes(
-      dir.file("s.fmc1"), dir.file("s.qzf1"), 2, cases, &table, &record_length);
+      dir.file("s.fmc1"), dir.file("s.qzf1"), plan, cases, &table);
   ASSERT_TRUE(status.ok()) << status.message();
-  EXPECT_EQ(3, record_length);
+  // A coded case holds one code per attribute of the rearranged table.
+  EXPECT_EQ(cases.record_length(), table.attributes.size());
   EXPECT_EQ(
       "Attrinum=3   Casenum=2 Valuepair=8\n"
       "AttriFlag=C AttriName=size AttriType=I AttriPairNum=4 AttriValueP=0 "
@@ -128,10 +129,12 @@ TEST(SelectAttributes, DecisionAttributeWithoutClassesEndsTheRun) {
   table.attributes[1].AttriType = 'R';
   table.attributes[1].AttriPairNum = 1;  // one point bounds no interval
   table.values.resize(1);
-  int record_length = 0;
+  const SelectionPlan plan = plan_selection(&table.attributes);
+  // The test data is still encoded, with the attributes in selected order.
+  EXPECT_EQ(std::vector<int>({0, 1}), plan.kept_rows());
   EXPECT_EQ("\nDecision attribute b has no classes\n",
-            select_attributes(dir.file("s.fmc1"), dir.file("s.qzf1"), 0,
-                              CaseBuffer(), &table, &record_length)
+            select_attributes(dir.file("s.fmc1"), dir.file("s.qzf1"), plan,
+                              CaseBuffer(), &table)
                 .message());
 }
 
@@ -139,10 +142,11 @@ TEST(SelectAttributes, NoConditionAttributeEndsTheRun) {
   testing::TempDir dir;
   AttributeTable table;
   table.attributes = attributes_of({{'X', 1}, {'C', 2}});
-  int record_length = 0;
+  const SelectionPlan plan = plan_selection(&table.attributes);
+  EXPECT_TRUE(plan.kept_rows().empty());  // the test data keeps no attribute
   EXPECT_EQ("\n No condition attributes in the table",
-            select_attributes(dir.file("s.fmc1"), dir.file("s.qzf1"), 0,
-                              CaseBuffer(), &table, &record_length)
+            select_attributes(dir.file("s.fmc1"), dir.file("s.qzf1"), plan,
+                              CaseBuffer(), &table)
                 .message());
   EXPECT_FALSE(std::filesystem::exists(dir.file("s.fmc1")));
 }

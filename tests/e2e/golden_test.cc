@@ -176,10 +176,9 @@ TEST_P(KeptTest, IntermediateFilesMatch) {
   RunOptions options;
   options.keep_intermediate_files = true;
   std::FILE* out = std::tmpfile();
-  int exit_status = 0;
-  const Status status = run_evaluation(&context, out, options, &exit_status);
+  const RunOutcome outcome = run_evaluation(&context, out, options);
   std::fclose(out);
-  ASSERT_TRUE(status.ok()) << status.message();
+  ASSERT_TRUE(outcome.status.ok()) << outcome.status.message();
 
   std::map<std::string, std::string> intermediate;
   for (const auto& [name, content] : files_in(run)) {
