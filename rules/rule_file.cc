@@ -6,6 +6,7 @@
 
 #include "common/input_file.h"
 #include "common/keyed_parser.h"
+#include "common/messages.h"
 
 namespace ruleval {
 namespace {
@@ -14,7 +15,7 @@ class RuleParser {
  public:
   RuleParser(std::string_view text, const std::string& path,
              const AttributeTable& table)
-      : parser_(text, path, "rule"),
+      : parser_(text, path, KeyedParser::Kind::kRuleFile),
         scanner_(parser_.scanner()),
         table_(table),
         condition_count_(static_cast<int>(table.attributes.size()) - 1),
@@ -88,7 +89,7 @@ Status RuleParser::parse_header(std::FILE* out, int* concept_num,
   Status status = parser_.integer_after("Concept_num=", concept_num);
   if (status.ok() && *concept_num < 0) {
     return parser_.malformed_at(concept_num_at,
-                                "Concept_num must not be negative");
+                                render<Detail::kNegative>("Concept_num"));
   }
   int ignored = 0;
   if (status.ok()) status = parser_.count("Total_rulenum=", &ignored);
@@ -103,19 +104,16 @@ Status RuleParser::parse_header(std::FILE* out, int* concept_num,
   if (!status.ok()) return status;
   std::fprintf(out, "qualityno=%d\n", quality_number);
 
-  const char* name = decision().AttriName.c_str();
+  const std::string& name = decision().AttriName;
   if (*concept_num < class_count_) {
-    return parser_.malformed_at(
-        concept_num_at,
-        format("Concept_num is %d, fewer than the %d classes of decision "
-               "attribute %s",
-               *concept_num, class_count_, name));
+    return parser_.malformed_at(concept_num_at,
+                                render<Detail::kFewerConceptsThanClasses>(
+                                    *concept_num, class_count_, name));
   }
   if (store->Majority_class < 0 || store->Majority_class >= class_count_) {
     return parser_.malformed_at(
-        majority_at, format("Majority_class %d is not a class of decision "
-                            "attribute %s (0 to %d)",
-                            store->Majority_class, name, class_count_ - 1));
+        majority_at, render<Detail::kMajorityNotAClass>(
+                         store->Majority_class, name, class_count_ - 1));
   }
   return Status::Ok();
 }
@@ -143,7 +141,7 @@ Status RuleParser::parse_rule(Rule* rule) {
   if (status.ok() && rule->and_pair_num == 0 && num_of_pairs > 0) {
     // Its partial-match score would divide by zero.
     return parser_.malformed_at(and_pair_num_at,
-                                "and_pair_num is 0 in a rule with conditions");
+                                render<Detail::kAndPairNumZero>());
   }
   if (status.ok()) status = parser_.key("rule_accuracy=");
   if (status.ok())
@@ -170,9 +168,9 @@ Status RuleParser::parse_pair(ConditionPair* pair, std::size_t* orflag_at) {
   if (status.ok()) status = parser_.integer_after("attrino=", &pair->attrino);
   if (!status.ok()) return status;
   if (pair->attrino < 0 || pair->attrino >= condition_count_) {
-    return parser_.malformed_at(
-        attrino_at, format("attrino %d is not a condition attribute (0 to %d)",
-                           pair->attrino, condition_count_ - 1));
+    return parser_.malformed_at(attrino_at,
+                                render<Detail::kAttrinoNotACondition>(
+                                    pair->attrino, condition_count_ - 1));
   }
   status = parser_.key("parino=");
   const std::size_t parino_at = scanner_.position();
@@ -180,11 +178,12 @@ Status RuleParser::parse_pair(ConditionPair* pair, std::size_t* orflag_at) {
   if (!status.ok()) return status;
   const Attribute& named = attribute(pair->attrino);
   if (pair->parino < 0 || pair->parino >= named.AttriPairNum) {
+    const int last = named.AttriPairNum - 1;
     return parser_.malformed_at(
-        parino_at,
-        format("parino %d is not a %s of attribute %s (0 to %d)", pair->parino,
-               named.symbolic() ? "value" : "boundary point",
-               named.AttriName.c_str(), named.AttriPairNum - 1));
+        parino_at, named.symbolic() ? render<Detail::kParinoNotAValue>(
+                                          pair->parino, named.AttriName, last)
+                                    : render<Detail::kParinoNotABoundaryPoint>(
+                                          pair->parino, named.AttriName, last));
   }
   status = parser_.key("direction=");
   if (status.ok())
@@ -194,7 +193,7 @@ Status RuleParser::parse_pair(ConditionPair* pair, std::size_t* orflag_at) {
   if (status.ok()) status = parser_.integer_after("orflag=", &pair->orflag);
   if (status.ok() && pair->orflag < 1) {
     return parser_.malformed_at(*orflag_at,
-                                format("orflag %d is below 1", pair->orflag));
+                                render<Detail::kOrflagBelowOne>(pair->orflag));
   }
   return status;
 }
@@ -267,8 +266,7 @@ Status read_rule_file(const std::string& path, const AttributeTable& table,
                       std::FILE* out, RuleStore* store) {
   std::string text;
   if (!read_whole_file(path, &text)) {
-    return Status::Fatal(
-        format("\n Cannot open internal rule file: %s !\n", path.c_str()));
+    return Status::Fatal(render<Message::kCannotOpenRules>(path));
   }
   return parse_rule_file(text, path, table, out, store);
 }
