@@ -1,5 +1,6 @@
 #include "prepare/attribute_selection.h"
 
+#include "common/messages.h"
 #include "common/numbers.h"
 #include "common/output_file.h"
 #include "prepare/case_files.h"
@@ -133,14 +134,13 @@ std::vector<int> selected_rows(std::vector<Attribute> attributes) {
 Status plan_selection(std::vector<Attribute>* attributes,
                       std::vector<OrderedEntry>* list) {
   if (order_attributes(attributes, list) < 0) {
-    return Status::Fatal("\n No condition attributes in the table");
+    return Status::Fatal(render<Message::kNoConditionAttributes>());
   }
   // A numeric decision attribute needs two points to bound one class.
   const Attribute& decision =
       (*attributes)[static_cast<std::size_t>(list->back().index)];
   if (number_of_classes(decision) < 1) {
-    return Status::Fatal(format("\nDecision attribute %s has no classes\n",
-                                decision.AttriName.c_str()));
+    return Status::Fatal(render<Message::kNoClasses>(decision.AttriName));
   }
   return Status::Ok();
 }
