@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/messages.h"
 #include "common/text_scanner.h"
 
 namespace ruleval {
@@ -36,7 +37,7 @@ bool read_whole_file(const std::string& path, std::string* text) {
 }
 
 Status read_failure(const std::string& path) {
-  return Status::Fatal(format("\nCannot read file: %s ...\n", path.c_str()));
+  return Status::Fatal(render<Message::kCannotReadFile>(path));
 }
 
 InputFile::~InputFile() {

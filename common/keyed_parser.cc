@@ -1,5 +1,7 @@
 #include "common/keyed_parser.h"
 
+#include "common/messages.h"
+
 namespace ruleval {
 namespace {
 
@@ -15,7 +17,7 @@ std::string name_of(std::string_view key) {
 Status KeyedParser::check_no_nul() const {
   const std::size_t nul = text_.find('\0');
   if (nul == std::string_view::npos) return Status::Ok();
-  return malformed_at(nul, "NUL byte in the file");
+  return malformed_at(nul, render<Detail::kNulByteInFile>());
 }
 
 Status KeyedParser::key(std::string_view key) {
@@ -30,11 +32,12 @@ Status KeyedParser::integer_after(std::string_view key, int* value) {
     case NumberResult::kOk:
       return Status::Ok();
     case NumberResult::kMissing:
-      return expected_at(at, "an integer after " + std::string(key));
+      return expected_at(at,
+                         render<Detail::kWhatIntegerAfter>(std::string(key)));
     case NumberResult::kOutOfRange:
       break;
   }
-  return malformed_at(at, "integer out of range after " + std::string(key));
+  return malformed_at(at, render<Detail::kIntegerOutOfRange>(std::string(key)));
 }
 
 Status KeyedParser::real_after(std::string_view key, float* value) {
@@ -43,11 +46,12 @@ Status KeyedParser::real_after(std::string_view key, float* value) {
     case NumberResult::kOk:
       return Status::Ok();
     case NumberResult::kMissing:
-      return expected_at(at, "a number after " + std::string(key));
+      return expected_at(at,
+                         render<Detail::kWhatNumberAfter>(std::string(key)));
     case NumberResult::kOutOfRange:
       break;
   }
-  return malformed_at(at, name_of(key) + " is not a finite number");
+  return malformed_at(at, render<Detail::kNotAFiniteNumber>(name_of(key)));
 }
 
 Status KeyedParser::count(std::string_view key, int* value) {
@@ -56,22 +60,28 @@ Status KeyedParser::count(std::string_view key, int* value) {
   const std::size_t at = scanner_.position();
   status = integer_after(key, value);
   if (status.ok() && *value < 0)
-    return malformed_at(at, name_of(key) + " must not be negative");
+    return malformed_at(at, render<Detail::kNegative>(name_of(key)));
   return status;
 }
 
 Status KeyedParser::expected_at(std::size_t at, const std::string& what) const {
-  return malformed_at(
-      at,
-      (scanner_.at_end() ? "unexpected end of file, expected " : "expected ") +
-          what);
+  return malformed_at(at, scanner_.at_end()
+                              ? render<Detail::kExpectedAtEnd>(what)
+                              : render<Detail::kExpected>(what));
 }
 
 Status KeyedParser::malformed_at(std::size_t at,
                                  const std::string& problem) const {
-  return Status::Fatal(format("\nMalformed %s file %s, line %d: %s\n", kind_,
-                              path_.c_str(), scanner_.line_at(at),
-                              problem.c_str()));
+  const int line = scanner_.line_at(at);
+  switch (kind_) {
+    case Kind::kAttributeDescription:
+      return Status::Fatal(
+          render<Message::kMalformedAttributeFile>(path_, line, problem));
+    case Kind::kRuleFile:
+      break;
+  }
+  return Status::Fatal(
+      render<Message::kMalformedRuleFile>(path_, line, problem));
 }
 
 }  // namespace ruleval

@@ -14,9 +14,11 @@ namespace ruleval {
 
 class KeyedParser {
  public:
-  // kind names the format in messages: "\nMalformed <kind> file ...". A
-  // byte order mark at the start of text is skipped: editors add it.
-  KeyedParser(std::string_view text, const std::string& path, const char* kind)
+  // The format of the text, which its messages name.
+  enum class Kind { kAttributeDescription, kRuleFile };
+
+  // A byte order mark at the start of text is skipped: editors add it.
+  KeyedParser(std::string_view text, const std::string& path, Kind kind)
       : text_(without_byte_order_mark(text)),
         scanner_(text_),
         path_(path),
@@ -37,11 +39,13 @@ class KeyedParser {
   // Reads key and the integer after it; a negative count is refused.
   Status count(std::string_view key, int* value);
 
-  // Something that should stand at the cursor does not.
+  // Something that should stand at the cursor does not; what is a key or
+  // one of the catalogue's Detail::kWhat... texts.
   Status expected(const std::string& what) const {
     return expected_at(scanner_.position(), what);
   }
   Status expected_at(std::size_t at, const std::string& what) const;
+  // problem is one of the catalogue's details.
   Status malformed(const std::string& problem) const {
     return malformed_at(scanner_.position(), problem);
   }
@@ -52,7 +56,7 @@ class KeyedParser {
   std::string_view text_;
   TextScanner scanner_;
   const std::string& path_;
-  const char* kind_;
+  Kind kind_;
 };
 
 }  // namespace ruleval

@@ -2,6 +2,8 @@
 
 #include <cstdarg>
 
+#include "common/messages.h"
+
 namespace ruleval {
 
 OutputFile::~OutputFile() {
@@ -50,7 +52,7 @@ Status OutputFile::close() {
 }
 
 Status write_failure(const std::string& path) {
-  return Status::Fatal(format("\nCannot write file: %s ...\n", path.c_str()));
+  return Status::Fatal(render<Message::kCannotWriteFile>(path));
 }
 
 }  // namespace ruleval

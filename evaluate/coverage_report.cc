@@ -1,5 +1,6 @@
 #include "evaluate/coverage_report.h"
 
+#include "common/messages.h"
 #include "common/output_file.h"
 #include "evaluate/class_labels.h"
 #include "evaluate/rule_text.h"
@@ -124,12 +125,11 @@ Status write_coverage_report(const std::string& coverage_path,
   OutputFile tcover;
   if (!tcover.open(coverage_path)) {
     return Status::Fatal(
-        format("\nCannot create result file: %s ...\n", tcover.path().c_str()));
+        render<Message::kCannotCreateResultFile>(tcover.path()));
   }
   OutputFile sum;
   if (!sum.open(summary_path)) {
-    return Status::Fatal(
-        format("\nCannot create sum file: %s ...\n", sum.path().c_str()));
+    return Status::Fatal(render<Message::kCannotCreateSumFile>(sum.path()));
   }
   write_concepts(tcover, table, rules);
   const Totals totals = write_rule_numbers(tcover, table, rules);

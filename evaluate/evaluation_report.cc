@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "common/input_file.h"
+#include "common/messages.h"
 #include "common/output_file.h"
 #include "evaluate/class_labels.h"
 
@@ -42,9 +43,7 @@ Status classify_all(InputFile& test_data, const std::string& test_path,
     std::string_view line;
     if (!test_data.next_line(&line)) {
       if (test_data.failed()) return read_failure(test_path);
-      return Status::Fatal(
-          format("\nTest data file %s changed during the run ...\n",
-                 test_path.c_str()));
+      return Status::Fatal(render<Message::kTestDataChanged>(test_path));
     }
     // A carriage return that ends the line belongs to its line end.
     if (line.ends_with('\r')) line.remove_suffix(1);
@@ -137,13 +136,12 @@ Status evaluate_test_cases(const std::string& test_path,
                            float* accuracy) {
   InputFile test_data;
   if (!test_data.open(test_path)) {
-    return Status::Fatal(
-        format("\n Cannot open test data file: %s...\n", test_path.c_str()));
+    return Status::Fatal(render<Message::kCannotOpenTestData>(test_path));
   }
   OutputFile result;
   if (!result.open(result_path)) {
     return Status::Fatal(
-        format("\nCannot create result file: %s ...\n", result.path().c_str()));
+        render<Message::kCannotCreateResultFile>(result.path()));
   }
   Tally tally(number_of_classes(table.attributes.back()));
   const Status status = classify_all(test_data, test_path, result, table, cases,

@@ -4,6 +4,7 @@
 
 #include "common/input_file.h"
 #include "common/keyed_parser.h"
+#include "common/messages.h"
 #include "common/text_scanner.h"
 
 namespace ruleval {
@@ -14,7 +15,8 @@ using NumberResult = TextScanner::NumberResult;
 class DescriptionParser {
  public:
   DescriptionParser(std::string_view text, const std::string& path)
-      : parser_(text, path, "attribute"), scanner_(parser_.scanner()) {}
+      : parser_(text, path, KeyedParser::Kind::kAttributeDescription),
+        scanner_(parser_.scanner()) {}
 
   Status parse(AttributeTable* table, int* num_cases);
 
@@ -27,8 +29,8 @@ class DescriptionParser {
   Status integer_after(std::string_view key, int* value) {
     return parser_.integer_after(key, value);
   }
-  Status letter_after(std::string_view key, std::string_view allowed,
-                      const char* expected, char* value);
+  Status letter_after(std::string_view allowed, const std::string& what,
+                      char* value);
   Status expected(const std::string& what) const {
     return parser_.expected(what);
   }
@@ -54,7 +56,7 @@ Status DescriptionParser::parse(AttributeTable* table, int* num_cases) {
     if (!status.ok()) return status;
     if (table->values.size() >
         static_cast<std::size_t>(std::numeric_limits<int>::max())) {
-      return malformed("too many values");
+      return malformed(render<Detail::kTooManyValues>());
     }
     attribute.AttriValueP = static_cast<int>(table->values.size());
     status = parse_values(attribute, table);
@@ -68,8 +70,10 @@ Status DescriptionParser::parse_header(int* attribute_count, int* num_cases) {
   if (!scanner_.literal("Attrinum=")) return expected("Attrinum=");
   Status status = integer_after("Attrinum=", attribute_count);
   if (!status.ok()) return status;
-  if (*attribute_count < 0) return malformed("Attrinum must not be negative");
-  if (*attribute_count == 0) return malformed("Attrinum must be at least 1");
+  if (*attribute_count < 0) {
+    return malformed(render<Detail::kNegative>("Attrinum"));
+  }
+  if (*attribute_count == 0) return malformed(render<Detail::kNoAttributes>());
   status = key("Casenum=");
   if (status.ok()) status = integer_after("Casenum=", num_cases);
   return status;
@@ -79,29 +83,32 @@ Status DescriptionParser::parse_keys(Attribute* attribute) {
   Status status = key("AttriFlag=");
   if (status.ok()) {
     status =
-        letter_after("AttriFlag=", "", "a flag letter", &attribute->AttriFlag);
+        letter_after("", render<Detail::kWhatFlagLetterAfter>("AttriFlag="),
+                     &attribute->AttriFlag);
   }
   if (status.ok()) status = key("AttriName=");
   if (status.ok()) {
     std::string_view name;
-    if (!scanner_.word(&name)) return expected("a name after AttriName=");
+    if (!scanner_.word(&name)) {
+      return expected(render<Detail::kWhatNameAfter>("AttriName="));
+    }
     attribute->AttriName = name;
   }
   if (status.ok()) status = key("AttriType=");
   if (status.ok()) {
     status =
-        letter_after("AttriType=", "SIR", "S, I or R", &attribute->AttriType);
+        letter_after("SIR", render<Detail::kWhatTypeLetterAfter>("AttriType="),
+                     &attribute->AttriType);
   }
   if (status.ok()) status = key("AttriPairNum=");
   if (status.ok())
     status = integer_after("AttriPairNum=", &attribute->AttriPairNum);
   if (!status.ok()) return status;
   if (attribute->AttriPairNum < 0) {
-    return malformed("AttriPairNum must not be negative");
+    return malformed(render<Detail::kNegative>("AttriPairNum"));
   }
   if (!attribute->symbolic() && attribute->AttriPairNum == 0) {
-    return malformed("numeric attribute " + attribute->AttriName +
-                     " has no boundary points");
+    return malformed(render<Detail::kNoBoundaryPoints>(attribute->AttriName));
   }
   int ignored = 0;
   status = key("AttriValueP=");
@@ -116,9 +123,11 @@ Status DescriptionParser::parse_values(const Attribute& attribute,
                                        AttributeTable* table) {
   for (int j = 0; j < attribute.AttriPairNum; ++j) {
     const auto position = [&] {
-      return format("%s %d of %d of attribute %s",
-                    attribute.symbolic() ? "value" : "boundary point", j + 1,
-                    attribute.AttriPairNum, attribute.AttriName.c_str());
+      return attribute.symbolic()
+                 ? render<Detail::kWhatValuePosition>(
+                       j + 1, attribute.AttriPairNum, attribute.AttriName)
+                 : render<Detail::kWhatBoundaryPointPosition>(
+                       j + 1, attribute.AttriPairNum, attribute.AttriName);
     };
     ValueEntry entry;
     if (attribute.symbolic()) {
@@ -129,7 +138,7 @@ Status DescriptionParser::parse_values(const Attribute& attribute,
       const NumberResult result = scanner_.real(&entry.point);
       if (result == NumberResult::kMissing) return expected(position());
       if (result == NumberResult::kOutOfRange) {
-        return malformed(position() + " is not a finite number");
+        return malformed(render<Detail::kNotAFiniteNumber>(position()));
       }
     }
     table->values.push_back(std::move(entry));
@@ -137,19 +146,17 @@ Status DescriptionParser::parse_values(const Attribute& attribute,
   return Status::Ok();
 }
 
-// Takes the one character right after key: white space there is no letter,
-// and allowed, when not empty, lists the letters accepted.
-Status DescriptionParser::letter_after(std::string_view key,
-                                       std::string_view allowed,
-                                       const char* expected, char* value) {
+// Takes the one character right after a key: white space there is no
+// letter, and allowed, when not empty, lists the letters accepted. what
+// says what should stand there.
+Status DescriptionParser::letter_after(std::string_view allowed,
+                                       const std::string& what, char* value) {
   const std::size_t at = scanner_.position();
-  const std::string what = format("%s after %.*s", expected,
-                                  static_cast<int>(key.size()), key.data());
   char c = 0;
   if (!scanner_.character(&c)) return parser_.expected_at(at, what);
   if (is_space(c) ||
       (!allowed.empty() && allowed.find(c) == std::string_view::npos)) {
-    return parser_.malformed_at(at, "expected " + what);
+    return parser_.malformed_at(at, render<Detail::kExpected>(what));
   }
   *value = c;
   return Status::Ok();
@@ -167,8 +174,7 @@ Status read_attribute_file(const std::string& path, AttributeTable* table,
                            int* num_cases) {
   std::string text;
   if (!read_whole_file(path, &text)) {
-    return Status::Fatal(
-        format("\n Cannot open intermediate file: %s...\n", path.c_str()));
+    return Status::Fatal(render<Message::kCannotOpenDescription>(path));
   }
   return parse_attribute_description(text, path, table, num_cases);
 }

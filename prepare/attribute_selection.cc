@@ -1,5 +1,6 @@
 #include "prepare/attribute_selection.h"
 
+#include "common/messages.h"
 #include "common/numbers.h"
 #include "common/output_file.h"
 #include "prepare/case_files.h"
@@ -133,7 +134,7 @@ SelectionPlan plan_selection(std::vector<Attribute>* attributes) {
   SelectionPlan plan;
   if (order_attributes(attributes, &plan.list) < 0) {
     plan.list.clear();
-    plan.status = Status::Fatal("\n No condition attributes in the table");
+    plan.status = Status::Fatal(render<Message::kNoConditionAttributes>());
     return plan;
   }
   // A numeric decision attribute needs two points to bound one class.
@@ -141,8 +142,7 @@ SelectionPlan plan_selection(std::vector<Attribute>* attributes) {
       (*attributes)[static_cast<std::size_t>(plan.list.back().index)];
   if (number_of_classes(decision) < 1) {
     plan.status =
-        Status::Fatal(format("\nDecision attribute %s has no classes\n",
-                             decision.AttriName.c_str()));
+        Status::Fatal(render<Message::kNoClasses>(decision.AttriName));
   }
   return plan;
 }

@@ -1,5 +1,6 @@
 #include "prepare/case_files.h"
 
+#include "common/messages.h"
 #include "common/output_file.h"
 
 namespace ruleval {
@@ -10,8 +11,7 @@ Status write_ordered_cases(const std::string& path, const CaseBuffer& cases) {
   const std::string& target = path;
   OutputFile out;
   if (!out.open(target)) {
-    return Status::Fatal(
-        format("\nCannot read intermediate file: %s ...\n", target.c_str()));
+    return Status::Fatal(render<Message::kCannotCreateOrderedCases>(target));
   }
   out.print("Casenum=%d Dependency=0 Concept=0\n",
             static_cast<int>(cases.num_cases()));
@@ -29,9 +29,8 @@ Status check_class_codes(const std::vector<Attribute>& attributes,
   const auto classes = static_cast<std::uint32_t>(number_of_classes(decision));
   for (std::size_t c = 0; c < cases.num_cases(); ++c) {
     if (cases.class_code(c) >= classes) {
-      return Status::Fatal(format(
-          "\nClass value of case %d is above the last boundary point of %s\n",
-          static_cast<int>(c) + 1, decision.AttriName.c_str()));
+      return Status::Fatal(render<Message::kClassAboveLastPoint>(
+          static_cast<int>(c) + 1, decision.AttriName));
     }
   }
   return Status::Ok();

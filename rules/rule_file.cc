@@ -6,6 +6,7 @@
 
 #include "common/input_file.h"
 #include "common/keyed_parser.h"
+#include "common/messages.h"
 #include "rules/rule_compiler.h"
 
 namespace ruleval {
@@ -15,7 +16,7 @@ class RuleParser {
  public:
   RuleParser(std::string_view text, const std::string& path,
              const AttributeTable& table)
-      : parser_(text, path, "rule"),
+      : parser_(text, path, KeyedParser::Kind::kRuleFile),
         scanner_(parser_.scanner()),
         table_(table),
         condition_count_(static_cast<int>(table.attributes.size()) - 1),
@@ -76,7 +77,7 @@ Status RuleParser::parse_header(std::FILE* out, int* concept_num,
   Status status = parser_.integer_after("Concept_num=", concept_num);
   if (status.ok() && *concept_num < 0) {
     return parser_.malformed_at(concept_num_at,
-                                "Concept_num must not be negative");
+                                render<Detail::kNegative>("Concept_num"));
   }
   int ignored = 0;
   if (status.ok()) status = parser_.count("Total_rulenum=", &ignored);
@@ -91,19 +92,16 @@ Status RuleParser::parse_header(std::FILE* out, int* concept_num,
   if (!status.ok()) return status;
   std::fprintf(out, "qualityno=%d\n", quality_number);
 
-  const char* name = decision().AttriName.c_str();
+  const std::string& name = decision().AttriName;
   if (*concept_num < class_count_) {
-    return parser_.malformed_at(
-        concept_num_at,
-        format("Concept_num is %d, fewer than the %d classes of decision "
-               "attribute %s",
-               *concept_num, class_count_, name));
+    return parser_.malformed_at(concept_num_at,
+                                render<Detail::kFewerConceptsThanClasses>(
+                                    *concept_num, class_count_, name));
   }
   if (store->majority_class < 0 || store->majority_class >= class_count_) {
     return parser_.malformed_at(
-        majority_at, format("Majority_class %d is not a class of decision "
-                            "attribute %s (0 to %d)",
-                            store->majority_class, name, class_count_ - 1));
+        majority_at, render<Detail::kMajorityNotAClass>(
+                         store->majority_class, name, class_count_ - 1));
   }
   return Status::Ok();
 }
@@ -132,7 +130,7 @@ Status RuleParser::parse_rule(Rule* rule) {
   if (status.ok() && rule->conditions_to_meet == 0 && num_of_pairs > 0) {
     // Its partial-match score would divide by zero.
     return parser_.malformed_at(and_pair_num_at,
-                                "and_pair_num is 0 in a rule with conditions");
+                                render<Detail::kAndPairNumZero>());
   }
   if (status.ok()) status = parser_.key("rule_accuracy=");
   if (status.ok())
@@ -158,9 +156,9 @@ Status RuleParser::parse_pair(ConditionPair* pair, std::size_t* orflag_at) {
   if (status.ok()) status = parser_.integer_after("attrino=", &pair->attrino);
   if (!status.ok()) return status;
   if (pair->attrino < 0 || pair->attrino >= condition_count_) {
-    return parser_.malformed_at(
-        attrino_at, format("attrino %d is not a condition attribute (0 to %d)",
-                           pair->attrino, condition_count_ - 1));
+    return parser_.malformed_at(attrino_at,
+                                render<Detail::kAttrinoNotACondition>(
+                                    pair->attrino, condition_count_ - 1));
   }
   status = parser_.key("parino=");
   const std::size_t parino_at = scanner_.position();
@@ -168,11 +166,12 @@ Status RuleParser::parse_pair(ConditionPair* pair, std::size_t* orflag_at) {
   if (!status.ok()) return status;
   const Attribute& named = attribute(pair->attrino);
   if (pair->parino < 0 || pair->parino >= named.AttriPairNum) {
+    const int last = named.AttriPairNum - 1;
     return parser_.malformed_at(
-        parino_at,
-        format("parino %d is not a %s of attribute %s (0 to %d)", pair->parino,
-               named.symbolic() ? "value" : "boundary point",
-               named.AttriName.c_str(), named.AttriPairNum - 1));
+        parino_at, named.symbolic() ? render<Detail::kParinoNotAValue>(
+                                          pair->parino, named.AttriName, last)
+                                    : render<Detail::kParinoNotABoundaryPoint>(
+                                          pair->parino, named.AttriName, last));
   }
   status = parser_.key("direction=");
   if (status.ok())
@@ -182,7 +181,7 @@ Status RuleParser::parse_pair(ConditionPair* pair, std::size_t* orflag_at) {
   if (status.ok()) status = parser_.integer_after("orflag=", &pair->orflag);
   if (status.ok() && pair->orflag < 1) {
     return parser_.malformed_at(*orflag_at,
-                                format("orflag %d is below 1", pair->orflag));
+                                render<Detail::kOrflagBelowOne>(pair->orflag));
   }
   return status;
 }
@@ -207,8 +206,7 @@ Status read_rule_file(const std::string& path, const AttributeTable& table,
                       std::FILE* out, RuleStore* store) {
   std::string text;
   if (!read_whole_file(path, &text)) {
-    return Status::Fatal(
-        format("\n Cannot open internal rule file: %s !\n", path.c_str()));
+    return Status::Fatal(render<Message::kCannotOpenRules>(path));
   }
   return parse_rule_file(text, path, table, out, store);
 }
