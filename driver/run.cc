@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/console.h"
+#include "common/messages.h"
 #include "driver/file_names.h"
 #include "evaluate/coverage_report.h"
 #include "evaluate/evaluation_report.h"
@@ -25,17 +26,13 @@
 namespace ruleval {
 namespace {
 
-constexpr const char* kUsage = "\n Usage: ruleval.exe filename\n";
 constexpr const char* kDescription =
     "Evaluates the rule set filename.intr on the test cases of filename.tst,\n"
     "described by filename.fmc; iris, iris.tst and iris.fmc name the same "
     "run.\n";
 
-constexpr const char* kOutOfMemory =
-    "\nNot enough memory available to go on...\n";
-
-int fail(const char* message, std::FILE* out) {
-  std::fputs(message, out);
+int fail(const std::string& message, std::FILE* out) {
+  std::fputs(message.c_str(), out);
   std::fflush(out);
   return 1;
 }
@@ -106,13 +103,13 @@ namespace {
 int run_arguments(int argc, const char* const* argv, std::FILE* out,
                   const RunOptions& options) {
   if (argc < 2 || !has_file_name(argv[1])) {
-    std::fputs(kUsage, out);
+    std::fputs(render<Message::kUsage>().c_str(), out);
     std::fflush(out);
     return 1;
   }
   const std::string_view argument = argv[1];
   if (argument == "--help" || argument == "-h") {
-    std::fputs(kUsage, out);
+    std::fputs(render<Message::kUsage>().c_str(), out);
     std::fputs(kDescription, out);
     return 0;
   }
@@ -125,13 +122,13 @@ int run_arguments(int argc, const char* const* argv, std::FILE* out,
     context.files = name_run_files(argv[1]);
     const RunOutcome outcome = run_evaluation(&context, out, options);
     if (!outcome.status.ok()) {
-      return fail(outcome.status.message().c_str(), out);
+      return fail(outcome.status.message(), out);
     }
     return outcome.exit_status;
   } catch (const std::bad_alloc&) {
-    return fail(kOutOfMemory, out);
+    return fail(render<Message::kOutOfMemory>(), out);
   } catch (const std::length_error&) {  // a size too large for a container
-    return fail(kOutOfMemory, out);
+    return fail(render<Message::kOutOfMemory>(), out);
   }
 }
 
@@ -143,7 +140,8 @@ int run_command_line(int argc, const char* const* argv, std::FILE* out,
   // A report that could not be printed is a failed run, said where it can
   // still be read.
   if (std::fflush(out) != 0 || std::ferror(out) != 0) {
-    std::fputs("\nCannot write file: standard output ...\n", stderr);
+    std::fputs(render<Message::kCannotWriteFile>("standard output").c_str(),
+               stderr);
     return 1;
   }
   return status;

@@ -6,6 +6,7 @@
 #include <limits>
 #include <new>
 
+#include "common/messages.h"
 #include "common/parallel.h"
 #include "evaluate/rule_index.h"
 
@@ -293,15 +294,13 @@ Status store_coverage(std::vector<BlockCoverage>& blocks, RuleStore* rules) {
         rule.covered_positive =
             join_blocks(blocks, &BlockCoverage::positive, r);
       } catch (const std::bad_alloc&) {
-        return Status::Fatal(
-            "\nNot enough memory for covered_pos_cases ... \n");
+        return Status::Fatal(render<Message::kNoMemoryForPositiveCoverage>());
       }
       try {
         rule.covered_negative =
             join_blocks(blocks, &BlockCoverage::negative, r);
       } catch (const std::bad_alloc&) {
-        return Status::Fatal(
-            "\nNot enough memory for covered_neg_cases ... \n");
+        return Status::Fatal(render<Message::kNoMemoryForNegativeCoverage>());
       }
       ++r;
     }

@@ -4,6 +4,7 @@
 #include <limits>
 #include <new>
 
+#include "common/messages.h"
 #include "common/parallel.h"
 #include "prepare/test_lines.h"
 
@@ -74,7 +75,7 @@ Status BlockEncoder::place(std::vector<Part>* parts) {
   try {
     cases_->resize(std::min(next, kMostCases));
   } catch (const std::bad_alloc&) {
-    return Status::Fatal("\nNot enough memory for casebuffer...");
+    return Status::Fatal(render<Message::kNoMemoryForCases>());
   }
   return Status::Ok();
 }
@@ -98,13 +99,11 @@ bool BlockEncoder::take(const std::vector<Part>& parts, CodeSink& out,
         *status = bad_value(part, line);
         break;
       case PartEnd::kNulByte:
-        *status = Status::Fatal(
-            format("\nMalformed test data file %s, line %d: NUL byte in the "
-                   "line\n",
-                   path_.c_str(), line));
+        *status =
+            Status::Fatal(render<Message::kNulByteInTestData>(path_, line));
         break;
       case PartEnd::kTooManyCases:
-        *status = Status::Fatal("\nToo many test cases...\n");
+        *status = Status::Fatal(render<Message::kTooManyTestCases>());
         break;
     }
     return false;
@@ -128,27 +127,19 @@ void BlockEncoder::note_short_line(const std::vector<Part>& parts,
 
 Status BlockEncoder::bad_value(const Part& part, int line) const {
   const std::string value(part.value);
-  const char* name = table_.attributes[part.attribute].AttriName.c_str();
+  const std::string& name = table_.attributes[part.attribute].AttriName;
   if (part.end == PartEnd::kNotANumber) {
     return Status::Fatal(
-        format("\nMalformed test data file %s, line %d: value \"%s\" of "
-               "attribute %s is not a number\n",
-               path_.c_str(), line, value.c_str(), name));
+        render<Message::kValueNotANumber>(path_, line, value, name));
   }
   return Status::Fatal(
-      format("\n String  of case %d is over the limition"
-             "\nMalformed test data file %s, line %d: \"%s\" is not a value "
-             "of attribute %s\n",
-             line, path_.c_str(), line, value.c_str(), name));
+      render<Message::kUnknownValue>(line, path_, line, value, name));
 }
 
 std::string BlockEncoder::short_line_warning() const {
   if (short_line_.dropped_lines == 0) return std::string();
-  return format(
-      "ruleval: warning: %s, line %d holds %d values, fewer than the %d "
-      "attributes: the test data ends there, and the %d lines after it that "
-      "hold values are not evaluated\n",
-      path_.c_str(), short_line_.line, static_cast<int>(short_line_.values),
+  return render<Message::kTestDataEndsEarly>(
+      path_, short_line_.line, static_cast<int>(short_line_.values),
       static_cast<int>(table_.attributes.size()),
       static_cast<int>(std::min<std::size_t>(
           short_line_.dropped_lines,

@@ -8,6 +8,7 @@
 #include <numeric>
 #include <system_error>
 
+#include "common/messages.h"
 #include "common/output_file.h"
 #include "prepare/block_encoder.h"
 #include "prepare/code_sink.h"
@@ -66,15 +67,13 @@ Status encode_test_cases(const std::string& test_path,
                          std::string* warning) {
   FileLines in;
   if (!in.open(test_path)) {
-    return Status::Fatal(
-        format("\n Cannot open test data file: %s...\n", test_path.c_str()));
+    return Status::Fatal(render<Message::kCannotOpenTestData>(test_path));
   }
   OutputFile out;
   if (!out.open(codes_path)) {
     const char* reason = std::strerror(errno);
     return Status::Fatal(
-        format("\nFailed to create .qzf file...\nCannot create file: %s (%s)\n",
-               codes_path.c_str(), reason));
+        render<Message::kCannotCreateTestCodes>(codes_path, reason));
   }
   FileCodes codes(&out);
   const Status status = encode_lines(

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <new>
 
+#include "common/messages.h"
+
 namespace ruleval {
 
 RuleCoverage compute_rule_coverage(const CaseBuffer& cases, int concept_index,
@@ -24,12 +26,12 @@ Status store_rule_coverage(const RuleCoverage& coverage, Rule* rule) {
   try {
     rule->covered_positive = coverage.positive;
   } catch (const std::bad_alloc&) {
-    return Status::Fatal("\nNot enough memory for covered_pos_cases ... \n");
+    return Status::Fatal(render<Message::kNoMemoryForPositiveCoverage>());
   }
   try {
     rule->covered_negative = coverage.negative;
   } catch (const std::bad_alloc&) {
-    return Status::Fatal("\nNot enough memory for covered_neg_cases ... \n");
+    return Status::Fatal(render<Message::kNoMemoryForNegativeCoverage>());
   }
   return Status::Ok();
 }

@@ -33,10 +33,8 @@ class RuleParser {
   // Compiles the rule; every OR group must fit in it, in every reading.
   Status compile(Rule* rule, const std::vector<std::size_t>& orflag_at) const;
   Status group_overrun(std::size_t orflag_at, int orflag, int pairs) const {
-    return parser_.malformed_at(
-        orflag_at,
-        format("OR group of %d pairs runs past the %d pairs of its rule",
-               orflag, pairs));
+    return parser_.malformed_at(orflag_at,
+                                render<Detail::kOrGroupOverrun>(orflag, pairs));
   }
 
   const Attribute& attribute(int attrino) const {
