@@ -9,13 +9,13 @@
 namespace ruleval {
 
 std::string bound_text(const Attribute& attribute, float point) {
-  if (attribute.AttriType == 'I') return truncated_integer(point);
+  if (attribute.type == 'I') return truncated_integer(point);
   return format("%f", printable(static_cast<double>(point)));
 }
 
 std::string class_condition(const AttributeTable& table,
                             const Attribute& decision, int k, int last) {
-  const std::string& name = decision.AttriName;
+  const std::string& name = decision.name;
   if (decision.symbolic()) return name + "=" + table.value(decision, k).text;
   const auto bound = [&](int i) {
     return bound_text(decision, table.value(decision, i).point);

@@ -8,7 +8,7 @@
 namespace ruleval {
 namespace {
 
-// Rule count and summed lengths (and_pair_num) over every concept.
+// Rule count and summed lengths (conditions to meet) over every concept.
 struct Totals {
   long long rules = 0;
   long long length = 0;

@@ -84,7 +84,7 @@ class DataSetGenerator {
   ConditionPair pair(const AttributeTable& table, int attrino) {
     const Attribute& attribute =
         table.attributes[static_cast<std::size_t>(attrino)];
-    const int top = std::min(attribute.AttriPairNum - 1, pick(1, 5));
+    const int top = std::min(attribute.value_count - 1, pick(1, 5));
     return ConditionPair{attrino, pick(0, top),
                          pick(0, 4) == 0 ? pick(0, 2) : 0, 1};
   }

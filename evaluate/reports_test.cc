@@ -28,9 +28,9 @@ AttributeTable table_with_decision(char type, int points) {
   AttributeTable table = selected_table({{'S', 2}, {type, points}});
   const float bounds[] = {0, 10.5f, 20.9f, 40};
   Attribute& decision = table.attributes.back();
-  decision.AttriName = "age";
+  decision.name = "age";
   for (int k = 0; k < points; ++k) {
-    table.values[static_cast<std::size_t>(decision.AttriValueP + k)].point =
+    table.values[static_cast<std::size_t>(decision.first_value + k)].point =
         bounds[k];
   }
   return table;

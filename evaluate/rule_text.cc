@@ -14,7 +14,7 @@ const Attribute& attribute_at(const AttributeTable& table, std::size_t a) {
 std::string numeric_condition(const AttributeTable& table,
                               const ShownCondition& shown) {
   const Attribute& attribute = attribute_at(table, shown.attribute);
-  const std::string& name = attribute.AttriName;
+  const std::string& name = attribute.name;
   const auto bound = [&](int point) {
     return bound_text(attribute, table.value(attribute, point).point);
   };
@@ -48,7 +48,7 @@ std::string value_list(const AttributeTable& table, const std::string& name,
 
 std::string symbolic_condition(const AttributeTable& table,
                                const ShownCondition& shown) {
-  const std::string& name = attribute_at(table, shown.attribute).AttriName;
+  const std::string& name = attribute_at(table, shown.attribute).name;
   std::string text;
   if (shown.has_value)
     text = "(" + name + "=" + value_text(table, shown.value) + ")";

@@ -17,11 +17,11 @@ namespace {
 void check_value_ranges(const AttributeTable& table) {
   std::size_t next = 0;
   for (const Attribute& attribute : table.attributes) {
-    if (attribute.AttriValueP < 0 ||
-        static_cast<std::size_t>(attribute.AttriValueP) != next) {
+    if (attribute.first_value < 0 ||
+        static_cast<std::size_t>(attribute.first_value) != next) {
       finding("AttriValueP does not follow the values before it");
     }
-    next += static_cast<std::size_t>(attribute.AttriPairNum);
+    next += static_cast<std::size_t>(attribute.value_count);
   }
   if (next != table.values.size()) finding("values not owned by attributes");
 }

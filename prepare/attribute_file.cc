@@ -58,7 +58,7 @@ Status DescriptionParser::parse(AttributeTable* table, int* num_cases) {
         static_cast<std::size_t>(std::numeric_limits<int>::max())) {
       return malformed(render<Detail::kTooManyValues>());
     }
-    attribute.AttriValueP = static_cast<int>(table->values.size());
+    attribute.first_value = static_cast<int>(table->values.size());
     status = parse_values(attribute, table);
     if (!status.ok()) return status;
     table->attributes.push_back(std::move(attribute));
@@ -84,7 +84,7 @@ Status DescriptionParser::parse_keys(Attribute* attribute) {
   if (status.ok()) {
     status =
         letter_after("", render<Detail::kWhatFlagLetterAfter>("AttriFlag="),
-                     &attribute->AttriFlag);
+                     &attribute->role);
   }
   if (status.ok()) status = key("AttriName=");
   if (status.ok()) {
@@ -92,42 +92,42 @@ Status DescriptionParser::parse_keys(Attribute* attribute) {
     if (!scanner_.word(&name)) {
       return expected(render<Detail::kWhatNameAfter>("AttriName="));
     }
-    attribute->AttriName = name;
+    attribute->name = name;
   }
   if (status.ok()) status = key("AttriType=");
   if (status.ok()) {
     status =
         letter_after("SIR", render<Detail::kWhatTypeLetterAfter>("AttriType="),
-                     &attribute->AttriType);
+                     &attribute->type);
   }
   if (status.ok()) status = key("AttriPairNum=");
   if (status.ok())
-    status = integer_after("AttriPairNum=", &attribute->AttriPairNum);
+    status = integer_after("AttriPairNum=", &attribute->value_count);
   if (!status.ok()) return status;
-  if (attribute->AttriPairNum < 0) {
+  if (attribute->value_count < 0) {
     return malformed(render<Detail::kNegative>("AttriPairNum"));
   }
-  if (!attribute->symbolic() && attribute->AttriPairNum == 0) {
-    return malformed(render<Detail::kNoBoundaryPoints>(attribute->AttriName));
+  if (!attribute->symbolic() && attribute->value_count == 0) {
+    return malformed(render<Detail::kNoBoundaryPoints>(attribute->name));
   }
   int ignored = 0;
   status = key("AttriValueP=");
   if (status.ok()) status = integer_after("AttriValueP=", &ignored);
   if (status.ok()) status = key("AttriPriority=");
   if (status.ok())
-    status = integer_after("AttriPriority=", &attribute->AttriPriority);
+    status = integer_after("AttriPriority=", &attribute->priority);
   return status;
 }
 
 Status DescriptionParser::parse_values(const Attribute& attribute,
                                        AttributeTable* table) {
-  for (int j = 0; j < attribute.AttriPairNum; ++j) {
+  for (int j = 0; j < attribute.value_count; ++j) {
     const auto position = [&] {
       return attribute.symbolic()
                  ? render<Detail::kWhatValuePosition>(
-                       j + 1, attribute.AttriPairNum, attribute.AttriName)
+                       j + 1, attribute.value_count, attribute.name)
                  : render<Detail::kWhatBoundaryPointPosition>(
-                       j + 1, attribute.AttriPairNum, attribute.AttriName);
+                       j + 1, attribute.value_count, attribute.name);
     };
     ValueEntry entry;
     if (attribute.symbolic()) {

@@ -13,10 +13,9 @@ namespace {
 std::string describe(const AttributeTable& table) {
   std::string text;
   for (const Attribute& a : table.attributes) {
-    text +=
-        format("%c %s %c n=%d p=%d pri=%d:", a.AttriFlag, a.AttriName.c_str(),
-               a.AttriType, a.AttriPairNum, a.AttriValueP, a.AttriPriority);
-    for (int k = 0; k < a.AttriPairNum; ++k) {
+    text += format("%c %s %c n=%d p=%d pri=%d:", a.role, a.name.c_str(), a.type,
+                   a.value_count, a.first_value, a.priority);
+    for (int k = 0; k < a.value_count; ++k) {
       const ValueEntry& v = table.value(a, k);
       text += a.symbolic() ? " " + v.text
                            : format(" %g", static_cast<double>(v.point));

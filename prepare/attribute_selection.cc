@@ -27,14 +27,14 @@ void exchange_sort(std::vector<OrderedEntry>* entries) {
 void settle_decision_flag(std::vector<Attribute>* attributes) {
   Attribute* decision = nullptr;
   for (Attribute& attribute : *attributes) {
-    if (attribute.AttriFlag != 'D') continue;
-    if (decision != nullptr) decision->AttriFlag = 'C';
+    if (attribute.role != 'D') continue;
+    if (decision != nullptr) decision->role = 'C';
     decision = &attribute;
   }
   if (decision != nullptr) return;
   for (auto it = attributes->rbegin(); it != attributes->rend(); ++it) {
-    if (it->AttriFlag != 'X') {
-      it->AttriFlag = 'D';
+    if (it->role != 'X') {
+      it->role = 'D';
       return;
     }
   }
@@ -42,9 +42,9 @@ void settle_decision_flag(std::vector<Attribute>* attributes) {
 
 void write_values(const Attribute& attribute, const AttributeTable& table,
                   OutputFile& out) {
-  for (int k = 0; k < attribute.AttriPairNum; ++k) {
+  for (int k = 0; k < attribute.value_count; ++k) {
     const ValueEntry& entry = table.value(attribute, k);
-    switch (attribute.AttriType) {
+    switch (attribute.type) {
       case 'S':
         out.write(entry.text);
         out.put(' ');
@@ -70,9 +70,9 @@ int order_attributes(std::vector<Attribute>* attributes,
   int decision = -1;
   for (std::size_t i = 0; i < attributes->size(); ++i) {
     const Attribute& attribute = (*attributes)[i];
-    if (attribute.AttriFlag == 'C') {
-      list->push_back({attribute.AttriPriority, static_cast<int>(i)});
-    } else if (attribute.AttriFlag == 'D') {
+    if (attribute.role == 'C') {
+      list->push_back({attribute.priority, static_cast<int>(i)});
+    } else if (attribute.role == 'D') {
       decision = static_cast<int>(i);
     }
   }
@@ -94,7 +94,7 @@ Status write_selected_description(const std::string& path,
   long long value_pairs = 0;
   for (const OrderedEntry& entry : list) {
     value_pairs +=
-        table.attributes[static_cast<std::size_t>(entry.index)].AttriPairNum;
+        table.attributes[static_cast<std::size_t>(entry.index)].value_count;
   }
   out.print("Attrinum=%d   Casenum=%d Valuepair=%lld\n",
             static_cast<int>(list.size()), num_cases, value_pairs);
@@ -105,10 +105,10 @@ Status write_selected_description(const std::string& path,
     out.print(
         "AttriFlag=%c AttriName=%s AttriType=%c AttriPairNum=%d "
         "AttriValueP=%lld AttriPriority=%d\n",
-        attribute.AttriFlag, attribute.AttriName.c_str(), attribute.AttriType,
-        attribute.AttriPairNum, first_value, attribute.AttriPriority);
+        attribute.role, attribute.name.c_str(), attribute.type,
+        attribute.value_count, first_value, attribute.priority);
     write_values(attribute, table, out);
-    first_value += attribute.AttriPairNum;
+    first_value += attribute.value_count;
   }
   return out.close();
 }
@@ -141,8 +141,7 @@ SelectionPlan plan_selection(std::vector<Attribute>* attributes) {
   const Attribute& decision =
       (*attributes)[static_cast<std::size_t>(plan.list.back().index)];
   if (number_of_classes(decision) < 1) {
-    plan.status =
-        Status::Fatal(render<Message::kNoClasses>(decision.AttriName));
+    plan.status = Status::Fatal(render<Message::kNoClasses>(decision.name));
   }
   return plan;
 }

@@ -22,10 +22,10 @@ std::vector<Attribute> attributes_of(
   std::vector<Attribute> attributes;
   for (std::size_t i = 0; i < attributes_wanted.size(); ++i) {
     Attribute a;
-    a.AttriFlag = attributes_wanted[i].flag;
-    a.AttriName = std::string(1, static_cast<char>('a' + i));
-    a.AttriType = 'S';
-    a.AttriPriority = attributes_wanted[i].priority;
+    a.role = attributes_wanted[i].flag;
+    a.name = std::string(1, static_cast<char>('a' + i));
+    a.type = 'S';
+    a.priority = attributes_wanted[i].priority;
     attributes.push_back(a);
   }
   return attributes;
@@ -39,7 +39,7 @@ std::string order_of(const std::vector<FlagAndPriority>& attributes_wanted) {
   std::string names;
   for (std::size_t i = 0; i < list.size(); ++i) {
     if (i + 1 == list.size()) names += '|';
-    names += attributes[static_cast<std::size_t>(list[i].index)].AttriName;
+    names += attributes[static_cast<std::size_t>(list[i].index)].name;
   }
   return names;
 }
@@ -70,8 +70,8 @@ TEST(OrderAttributes, EarlierDecisionFlagsBecomeConditions) {
       attributes_of({{'D', 1}, {'C', 2}, {'D', 0}});
   std::vector<OrderedEntry> list;
   EXPECT_EQ(2, order_attributes(&attributes, &list));
-  EXPECT_EQ('C', attributes[0].AttriFlag);
-  EXPECT_EQ('D', attributes[2].AttriFlag);
+  EXPECT_EQ('C', attributes[0].role);
+  EXPECT_EQ('D', attributes[2].role);
 }
 
 TEST(SelectAttributes, WritesTheSelectedDescription) {
@@ -117,17 +117,17 @@ TEST(SelectAttributes, WritesTheSelectedDescription) {
   EXPECT_EQ("Casenum=2 Dependency=0 Concept=0\n2 1 1 \n0 0 0 \n",
             testing::read_file(dir.file("s.qzf1")));
   ASSERT_EQ(3u, table.attributes.size());
-  EXPECT_EQ("size", table.attributes[0].AttriName);
-  EXPECT_EQ(3, table.attributes[0].AttriValueP);  // still its own values
-  EXPECT_EQ("class", table.attributes[2].AttriName);
+  EXPECT_EQ("size", table.attributes[0].name);
+  EXPECT_EQ(3, table.attributes[0].first_value);  // still its own values
+  EXPECT_EQ("class", table.attributes[2].name);
 }
 
 TEST(SelectAttributes, DecisionAttributeWithoutClassesEndsTheRun) {
   testing::TempDir dir;
   AttributeTable table;
   table.attributes = attributes_of({{'C', 1}, {'D', 0}});
-  table.attributes[1].AttriType = 'R';
-  table.attributes[1].AttriPairNum = 1;  // one point bounds no interval
+  table.attributes[1].type = 'R';
+  table.attributes[1].value_count = 1;  // one point bounds no interval
   table.values.resize(1);
   const SelectionPlan plan = plan_selection(&table.attributes);
   // The test data is still encoded, with the attributes in selected order.

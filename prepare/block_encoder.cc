@@ -127,7 +127,7 @@ void BlockEncoder::note_short_line(const std::vector<Part>& parts,
 
 Status BlockEncoder::bad_value(const Part& part, int line) const {
   const std::string value(part.value);
-  const std::string& name = table_.attributes[part.attribute].AttriName;
+  const std::string& name = table_.attributes[part.attribute].name;
   if (part.end == PartEnd::kNotANumber) {
     return Status::Fatal(
         render<Message::kValueNotANumber>(path_, line, value, name));

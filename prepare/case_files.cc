@@ -30,7 +30,7 @@ Status check_class_codes(const std::vector<Attribute>& attributes,
   for (std::size_t c = 0; c < cases.num_cases(); ++c) {
     if (cases.class_code(c) >= classes) {
       return Status::Fatal(render<Message::kClassAboveLastPoint>(
-          static_cast<int>(c) + 1, decision.AttriName));
+          static_cast<int>(c) + 1, decision.name));
     }
   }
   return Status::Ok();

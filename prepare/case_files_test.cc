@@ -17,9 +17,9 @@ using testing::TempDir;
 
 Attribute attribute(char type, int pair_num, const char* name = "a") {
   Attribute a;
-  a.AttriType = type;
-  a.AttriPairNum = pair_num;
-  a.AttriName = name;
+  a.type = type;
+  a.value_count = pair_num;
+  a.name = name;
   return a;
 }
 

@@ -5,7 +5,7 @@ namespace ruleval {
 AttributeCoder::AttributeCoder(const Attribute& attribute,
                                const AttributeTable& table)
     : symbolic_(attribute.symbolic()) {
-  for (int k = 0; k < attribute.AttriPairNum; ++k) {
+  for (int k = 0; k < attribute.value_count; ++k) {
     const ValueEntry& entry = table.value(attribute, k);
     if (symbolic_) {
       codes_.add(entry.text, static_cast<std::uint32_t>(k));

@@ -138,7 +138,7 @@ ShownCondition RuleCompiler::numeric_shown(std::size_t a) const {
 // then shown as a value of its own attribute.
 ShownValue RuleCompiler::shown_value(std::size_t a,
                                      const ConditionPair& pair) const {
-  if (pair.parino >= 0 && pair.parino < table_.attributes[a].AttriPairNum)
+  if (pair.parino >= 0 && pair.parino < table_.attributes[a].value_count)
     return {a, pair.parino};
   return {static_cast<std::size_t>(pair.attrino), pair.parino};
 }

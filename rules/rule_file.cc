@@ -90,7 +90,7 @@ Status RuleParser::parse_header(std::FILE* out, int* concept_num,
   if (!status.ok()) return status;
   std::fprintf(out, "qualityno=%d\n", quality_number);
 
-  const std::string& name = decision().AttriName;
+  const std::string& name = decision().name;
   if (*concept_num < class_count_) {
     return parser_.malformed_at(concept_num_at,
                                 render<Detail::kFewerConceptsThanClasses>(
@@ -163,13 +163,13 @@ Status RuleParser::parse_pair(ConditionPair* pair, std::size_t* orflag_at) {
   if (status.ok()) status = parser_.integer_after("parino=", &pair->parino);
   if (!status.ok()) return status;
   const Attribute& named = attribute(pair->attrino);
-  if (pair->parino < 0 || pair->parino >= named.AttriPairNum) {
-    const int last = named.AttriPairNum - 1;
+  if (pair->parino < 0 || pair->parino >= named.value_count) {
+    const int last = named.value_count - 1;
     return parser_.malformed_at(
         parino_at, named.symbolic() ? render<Detail::kParinoNotAValue>(
-                                          pair->parino, named.AttriName, last)
+                                          pair->parino, named.name, last)
                                     : render<Detail::kParinoNotABoundaryPoint>(
-                                          pair->parino, named.AttriName, last));
+                                          pair->parino, named.name, last));
   }
   status = parser_.key("direction=");
   if (status.ok())

@@ -29,13 +29,13 @@ AttributeTable selected_table(const std::vector<std::pair<char, int>>& types) {
   AttributeTable table;
   for (std::size_t k = 0; k < types.size(); ++k) {
     Attribute attribute;
-    attribute.AttriFlag = k + 1 == types.size() ? 'D' : 'C';
-    attribute.AttriName =
+    attribute.role = k + 1 == types.size() ? 'D' : 'C';
+    attribute.name =
         k + 1 == types.size() ? "class" : std::string("a") += std::to_string(k);
-    attribute.AttriType = types[k].first;
-    attribute.AttriPairNum = types[k].second;
-    attribute.AttriValueP = static_cast<int>(table.values.size());
-    for (int j = 0; j < attribute.AttriPairNum; ++j) {
+    attribute.type = types[k].first;
+    attribute.value_count = types[k].second;
+    attribute.first_value = static_cast<int>(table.values.size());
+    for (int j = 0; j < attribute.value_count; ++j) {
       ValueEntry entry;
       entry.text = std::string("v") += std::to_string(j);
       entry.point = static_cast<float>(10 * j);

@@ -13,7 +13,7 @@
 
 namespace ruleval::testing {
 
-// A table in selected order, one attribute per (type, AttriPairNum), the
+// A table in selected order, one attribute per (type, value count), the
 // decision attribute last. Attribute k is named "a<k>", the last "class";
 // symbolic values are "v0", "v1", ...; boundary points 0, 10, 20, ...
 AttributeTable selected_table(const std::vector<std::pair<char, int>>& types);
