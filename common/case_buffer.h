@@ -56,7 +56,23 @@ class CaseBuffer {
   }
   // REQUIRES: value is below the code_limit given to allocate().
   void set_code(std::size_t case_number, std::size_t position,
-                std::uint32_t value);
+                std::uint32_t value) {
+    std::uint8_t* at =
+        bytes_.data() + (case_number * record_length_ + position) * code_bytes_;
+    switch (code_bytes_) {
+      case 1:
+        *at = static_cast<std::uint8_t>(value);
+        break;
+      case 2: {
+        const auto narrow = static_cast<std::uint16_t>(value);
+        std::memcpy(at, &narrow, sizeof narrow);
+        break;
+      }
+      default:
+        std::memcpy(at, &value, sizeof value);
+        break;
+    }
+  }
 
  private:
   const std::uint8_t* slot(std::size_t case_number,

@@ -41,9 +41,13 @@ class AttributeCoder {
   // The number of points after the first that the value exceeds, counted in
   // order up to the first it does not exceed.
   std::uint32_t interval_code(double value) const {
+    // Read once: the comparison's rare slow path is a call, after which the
+    // vector's bounds would be read again.
+    const float* const points = points_.data();
+    const std::size_t count = points_.size();
     std::size_t k = 0;
-    while (k + 1 < points_.size() &&
-           approx_compare(value, points_[k + 1], kCompareEpsilon) == 1) {
+    while (k + 1 < count &&
+           approx_compare(value, points[k + 1], kCompareEpsilon) == 1) {
       ++k;
     }
     return static_cast<std::uint32_t>(k);
