@@ -68,8 +68,9 @@ void RuleIndex::choose_tabulated(const AttributeTable& table) {
   std::vector<char> named(conditions, 0);
   for (const Rule* rule : rules_) {
     for (const Condition& condition : rule->classified_conditions) {
-      for (const AttributeCodes& test : condition.any_of)
-        named[test.attribute] = 1;
+      named[condition.test.attribute] = 1;
+      for (const AttributeCodes& other : condition.other_attributes)
+        named[other.attribute] = 1;
     }
   }
   std::vector<std::size_t> order;
@@ -111,7 +112,7 @@ bool RuleIndex::tabulable(const Rule& rule) const {
     return false;
   return std::all_of(conditions.begin(), conditions.end(),
                      [&](const Condition& condition) {
-                       return tabulated_at_[condition.any_of[0].attribute] >= 0;
+                       return tabulated_at_[condition.test.attribute] >= 0;
                      });
 }
 
@@ -121,7 +122,7 @@ bool RuleIndex::tabulable(const Rule& rule) const {
 void RuleIndex::tabulate(std::size_t r) {
   const std::size_t words = word_count();
   for (const Condition& condition : rules_[r]->classified_conditions) {
-    const AttributeCodes& test = condition.any_of[0];
+    const AttributeCodes& test = condition.test;
     TabulatedAttribute& tabulated =
         attributes_[static_cast<std::size_t>(tabulated_at_[test.attribute])];
     unsigned char* bytes = bytes_of(tabulated.rows);

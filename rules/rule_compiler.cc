@@ -51,7 +51,7 @@ Condition RuleCompiler::plain(const ConditionPair& pair) const {
       attribute(pair.attrino).symbolic()
           ? (positive ? CodeSet::equal_to(code) : CodeSet::other_than(code))
           : (positive ? CodeSet::below(code) : CodeSet::at_least(code));
-  return Condition{{{static_cast<std::size_t>(pair.attrino), codes}}, true};
+  return Condition{{static_cast<std::size_t>(pair.attrino), codes}, {}, true};
 }
 
 // The classification reading of a group: each member names the code its own
@@ -70,10 +70,10 @@ Condition RuleCompiler::members_on_their_attributes(std::size_t begin,
     }
     codes[k].push_back(static_cast<std::uint32_t>(pairs_[m].parino));
   }
-  Condition condition;
-  condition.ends_scan_when_unmet = false;
-  for (std::size_t k = 0; k < attributes.size(); ++k)
-    condition.any_of.push_back(
+  Condition condition{
+      {attributes[0], CodeSet::one_of(std::move(codes[0]))}, {}, false};
+  for (std::size_t k = 1; k < attributes.size(); ++k)
+    condition.other_attributes.push_back(
         {attributes[k], CodeSet::one_of(std::move(codes[k]))});
   return condition;
 }
@@ -86,7 +86,7 @@ Condition RuleCompiler::members_on_head_attribute(std::size_t begin,
   for (std::size_t m = begin; m < end; ++m)
     codes.push_back(static_cast<std::uint32_t>(pairs_[m].parino));
   const auto head = static_cast<std::size_t>(pairs_[begin].attrino);
-  return Condition{{{head, CodeSet::one_of(std::move(codes))}}, false};
+  return Condition{{head, CodeSet::one_of(std::move(codes))}, {}, false};
 }
 
 std::optional<std::size_t> RuleCompiler::read_for_classification(
@@ -191,6 +191,7 @@ std::optional<std::size_t> RuleCompiler::read_for_text(
   // Each attribute is read on its own; the first overrun in pair order is
   // the first among theirs.
   std::optional<std::size_t> overrun;
+  shown->reserve(named.size());
   for (const std::size_t a : named) {
     if (!table_.attributes[a].symbolic()) {
       shown->push_back(numeric_shown(a));
@@ -208,8 +209,9 @@ bool read_alike(const std::vector<Condition>& classified,
                 const std::vector<Condition>& coverage) {
   if (classified.size() != coverage.size()) return false;
   for (std::size_t k = 0; k < classified.size(); ++k) {
-    if (classified[k].any_of.size() != 1 ||
-        classified[k].any_of != coverage[k].any_of)
+    if (!classified[k].other_attributes.empty() ||
+        classified[k].test != coverage[k].test ||
+        classified[k].ends_scan_when_unmet != coverage[k].ends_scan_when_unmet)
       return false;
   }
   return true;
@@ -231,6 +233,8 @@ std::optional<std::size_t> compile_rule(const AttributeTable& table,
   rule->classified_conditions.clear();
   rule->coverage_conditions.clear();
   rule->shown.clear();
+  // No more conditions than pairs: room for them at once.
+  rule->classified_conditions.reserve(rule->pairs.size());
   std::optional<std::size_t> overrun =
       compiler.read_for_classification(&rule->classified_conditions);
   if (!overrun)
@@ -239,6 +243,11 @@ std::optional<std::size_t> compile_rule(const AttributeTable& table,
   rule->same_in_both_readings =
       !overrun &&
       read_alike(rule->classified_conditions, rule->coverage_conditions);
+  // Then the classifier's conditions, whose groups end no scan either,
+  // serve the coverage scan too.
+  if (rule->same_in_both_readings) {
+    std::vector<Condition>().swap(rule->coverage_conditions);
+  }
   return overrun;
 }
 

@@ -11,10 +11,10 @@ namespace {
 const AttributeTable kTable = testing::three_class_table();
 
 Condition plain(std::size_t attribute, CodeSet codes) {
-  return Condition{{{attribute, std::move(codes)}}, true};
+  return Condition{{attribute, std::move(codes)}, {}, true};
 }
 Condition group(std::vector<AttributeCodes> any_of) {
-  return Condition{std::move(any_of), false};
+  return Condition{any_of[0], {any_of.begin() + 1, any_of.end()}, false};
 }
 
 TEST(RuleCompilerTest, ReadsEveryKindOfPairInBothReadings) {
@@ -52,7 +52,7 @@ TEST(RuleCompilerTest, ReadsEveryKindOfPairInBothReadings) {
     rule.pairs = c.pairs;
     EXPECT_FALSE(compile_rule(kTable, &rule)) << c.what;
     EXPECT_EQ(c.classified, rule.classified_conditions) << c.what;
-    EXPECT_EQ(c.coverage, rule.coverage_conditions) << c.what;
+    EXPECT_EQ(c.coverage, rule.scanned_conditions()) << c.what;
     EXPECT_EQ(c.classified == c.coverage, rule.same_in_both_readings) << c.what;
   }
 }

@@ -71,18 +71,20 @@ struct AttributeCodes {
                          const AttributeCodes&) = default;
 };
 
-// One condition of a rule: met when the case's code at one of its
-// attributes is among that attribute's codes. A plain condition names one
-// attribute; an OR group read member by member may name several.
+// One condition of a rule: met when the case's code at its attribute is
+// among that attribute's codes, or at one of its other attributes among
+// theirs. Only an OR group read member by member has other attributes.
 struct Condition {
-  std::vector<AttributeCodes> any_of;
+  AttributeCodes test;
+  std::vector<AttributeCodes> other_attributes;
   // In the coverage scan, whether a case that fails the condition is not
   // looked at further (plain conditions) or goes on to the next (OR groups).
   bool ends_scan_when_unmet = true;
 
   bool met_by(const CaseBuffer& cases, std::size_t c) const {
-    for (const AttributeCodes& test : any_of) {
-      if (test.codes.contains(cases.code(c, test.attribute))) return true;
+    if (test.codes.contains(cases.code(c, test.attribute))) return true;
+    for (const AttributeCodes& other : other_attributes) {
+      if (other.codes.contains(cases.code(c, other.attribute))) return true;
     }
     return false;
   }

@@ -12,7 +12,7 @@ int met_conditions(const Rule& rule, const CaseBuffer& cases, std::size_t c) {
 
 bool covers_case(const Rule& rule, const CaseBuffer& cases, std::size_t c) {
   int met = 0;
-  for (const Condition& condition : rule.coverage_conditions) {
+  for (const Condition& condition : rule.scanned_conditions()) {
     if (condition.met_by(cases, c)) {
       ++met;
     } else if (condition.ends_scan_when_unmet) {

@@ -44,8 +44,9 @@ struct Rule {
 
   // Compiled from the pairs by compile_rule. The classifier counts the
   // conditions of classified_conditions that a case meets; the coverage
-  // scan goes through coverage_conditions in order. The two read OR groups
-  // differently; same_in_both_readings says when they do not differ.
+  // scan goes through scanned_conditions() in order. The two read OR
+  // groups differently; when they do not differ (same_in_both_readings),
+  // the classifier's conditions serve both and coverage_conditions is empty.
   std::vector<Condition> classified_conditions;
   std::vector<Condition> coverage_conditions;
   bool same_in_both_readings = false;
@@ -55,6 +56,10 @@ struct Rule {
   // Covered cases of the rule's own class, and of other classes.
   CaseList covered_positive;
   CaseList covered_negative;
+
+  const std::vector<Condition>& scanned_conditions() const {
+    return same_in_both_readings ? classified_conditions : coverage_conditions;
+  }
 };
 
 struct RuleStore {
