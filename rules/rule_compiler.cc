@@ -125,7 +125,7 @@ std::optional<std::size_t> RuleCompiler::read_for_coverage(
 // stand in: the last of each side is shown.
 ShownCondition RuleCompiler::numeric_shown(std::size_t a) const {
   ShownCondition shown;
-  shown.attribute = a;
+  shown.attribute = static_cast<std::uint32_t>(a);
   for (const ConditionPair& pair : pairs_) {
     if (static_cast<std::size_t>(pair.attrino) != a) continue;
     (pair.direction == 0 ? shown.upper_point : shown.lower_point) = pair.parino;
@@ -139,8 +139,8 @@ ShownCondition RuleCompiler::numeric_shown(std::size_t a) const {
 ShownValue RuleCompiler::shown_value(std::size_t a,
                                      const ConditionPair& pair) const {
   if (pair.parino >= 0 && pair.parino < table_.attributes[a].value_count)
-    return {a, pair.parino};
-  return {static_cast<std::size_t>(pair.attrino), pair.parino};
+    return {static_cast<std::uint32_t>(a), pair.parino};
+  return {static_cast<std::uint32_t>(pair.attrino), pair.parino};
 }
 
 // The pairs of symbolic attribute a from the start of the rule: its first
@@ -150,7 +150,7 @@ ShownValue RuleCompiler::shown_value(std::size_t a,
 // pairs before any group give the values it must not have.
 std::optional<std::size_t> RuleCompiler::symbolic_shown(
     std::size_t a, ShownCondition* shown) const {
-  shown->attribute = a;
+  shown->attribute = static_cast<std::uint32_t>(a);
   for (std::size_t k = 0; k < pairs_.size();) {
     const ConditionPair& pair = pairs_[k];
     if (static_cast<std::size_t>(pair.attrino) != a) {

@@ -95,21 +95,21 @@ struct Condition {
 // A value as the condition text of a rule shows it: value `code` of
 // attribute `attribute`.
 struct ShownValue {
-  std::size_t attribute = 0;
+  std::uint32_t attribute = 0;
   int code = 0;
 };
 
 // What the condition text of a rule shows about one condition attribute.
 struct ShownCondition {
-  std::size_t attribute = 0;
+  std::uint32_t attribute = 0;
   // A numeric attribute: the boundary points of its last upper bound ("at
   // or below") and its last lower bound ("above"), -1 where none is set.
   int upper_point = -1;
   int lower_point = -1;
   // A symbolic attribute: the one value it must have, if any, then a list
   // of the values it may have (any_of) or must not have (none_of).
-  bool has_value = false;
   ShownValue value;
+  bool has_value = false;
   enum class List : std::uint8_t { kNone, kAnyOf, kNoneOf };
   List list = List::kNone;
   std::vector<ShownValue> values;
