@@ -18,6 +18,11 @@ class RuleCompiler {
       std::vector<Condition>* conditions) const;
   std::optional<std::size_t> read_for_text(
       std::vector<ShownCondition>* shown) const;
+  bool has_groups() const {
+    return std::any_of(
+        pairs_.begin(), pairs_.end(),
+        [&](const ConditionPair& pair) { return heads_group(pair); });
+  }
 
  private:
   const Attribute& attribute(int a) const {
@@ -183,24 +188,29 @@ std::optional<std::size_t> RuleCompiler::symbolic_shown(
 
 std::optional<std::size_t> RuleCompiler::read_for_text(
     std::vector<ShownCondition>* shown) const {
-  std::vector<std::size_t> named;
-  for (const ConditionPair& pair : pairs_)
-    named.push_back(static_cast<std::size_t>(pair.attrino));
-  std::sort(named.begin(), named.end());
-  named.erase(std::unique(named.begin(), named.end()), named.end());
+  // One entry per attribute the pairs name, by ascending attribute.
+  shown->reserve(pairs_.size());
+  for (const ConditionPair& pair : pairs_) {
+    const auto a = static_cast<std::uint32_t>(pair.attrino);
+    if (std::none_of(shown->begin(), shown->end(),
+                     [&](const ShownCondition& s) { return s.attribute == a; }))
+      shown->emplace_back().attribute = a;
+  }
+  std::sort(shown->begin(), shown->end(),
+            [](const ShownCondition& x, const ShownCondition& y) {
+              return x.attribute < y.attribute;
+            });
   // Each attribute is read on its own; the first overrun in pair order is
   // the first among theirs.
   std::optional<std::size_t> overrun;
-  shown->reserve(named.size());
-  for (const std::size_t a : named) {
+  for (ShownCondition& condition : *shown) {
+    const std::size_t a = condition.attribute;
     if (!table_.attributes[a].symbolic()) {
-      shown->push_back(numeric_shown(a));
+      condition = numeric_shown(a);
       continue;
     }
-    ShownCondition condition;
     const std::optional<std::size_t> at = symbolic_shown(a, &condition);
     if (at && (!overrun || *at < *overrun)) overrun = at;
-    shown->push_back(std::move(condition));
   }
   return overrun;
 }
@@ -237,12 +247,14 @@ std::optional<std::size_t> compile_rule(const AttributeTable& table,
   rule->classified_conditions.reserve(rule->pairs.size());
   std::optional<std::size_t> overrun =
       compiler.read_for_classification(&rule->classified_conditions);
-  if (!overrun)
+  // Without OR groups both readings are the plain conditions, pair by pair.
+  const bool has_groups = compiler.has_groups();
+  if (!overrun && has_groups)
     overrun = compiler.read_for_coverage(&rule->coverage_conditions);
   if (!overrun) overrun = compiler.read_for_text(&rule->shown);
   rule->same_in_both_readings =
-      !overrun &&
-      read_alike(rule->classified_conditions, rule->coverage_conditions);
+      !overrun && (!has_groups || read_alike(rule->classified_conditions,
+                                             rule->coverage_conditions));
   // Then the classifier's conditions, whose groups end no scan either,
   // serve the coverage scan too.
   if (rule->same_in_both_readings) {
