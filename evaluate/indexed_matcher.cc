@@ -101,12 +101,12 @@ class BlockMatcher {
   const int majority_class_;
   // Per rule byte: conditions met by the current case; and the high bit of
   // every byte of a rule it fully matches.
-  std::vector<std::uint64_t> counts_;
-  std::vector<std::uint64_t> equal_;
+  CacheAlignedVector<std::uint64_t> counts_;
+  CacheAlignedVector<std::uint64_t> equal_;
   // The current case's row of every tabulated attribute.
   std::vector<const std::uint64_t*> rows_;
   // The row of a case when no attribute is tabulated: no condition met.
-  std::vector<std::uint64_t> no_conditions_;
+  CacheAlignedVector<std::uint64_t> no_conditions_;
   std::vector<float> terms_;
   // The current case's full matches, ascending, and which rules matched one
   // by one cover it.
@@ -159,7 +159,7 @@ void BlockMatcher::match_one_by_one(std::size_t c) {
 
 void BlockMatcher::find_full_matches() {
   full_.clear();
-  const std::vector<std::uint64_t>& full_count = index_.full_count();
+  const CacheAlignedVector<std::uint64_t>& full_count = index_.full_count();
   const unsigned char* bytes = count_bytes();
   const auto* full_bytes =
       reinterpret_cast<const unsigned char*>(full_count.data());

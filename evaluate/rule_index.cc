@@ -14,7 +14,7 @@ constexpr std::size_t kTableBudgetBytes = std::size_t{16} << 20;
 constexpr int kMostTabulatedConditions =
     std::numeric_limits<std::uint8_t>::max();
 
-unsigned char* bytes_of(std::vector<std::uint64_t>& words) {
+unsigned char* bytes_of(CacheAlignedVector<std::uint64_t>& words) {
   return reinterpret_cast<unsigned char*>(words.data());
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/attribute_table.h"
+#include "common/cache_aligned.h"
 #include "rules/rule_store.h"
 
 namespace ruleval {
@@ -28,7 +29,8 @@ inline constexpr std::size_t kRulesPerWord = sizeof(std::uint64_t);
 struct TabulatedAttribute {
   std::size_t position = 0;  // of its code in a case record
   std::uint32_t codes = 0;
-  std::vector<std::uint64_t> rows;  // (codes + 1) rows of word_count words
+  CacheAlignedVector<std::uint64_t>
+      rows;  // (codes + 1) rows of word_count words
 
   const std::uint64_t* row(std::uint32_t code, std::size_t word_count) const {
     const std::size_t r = code < codes ? code : codes;
@@ -65,7 +67,9 @@ class RuleIndex {
 
   // Byte r: the count that makes rule r a full match. A rule matched one by
   // one is given 1 for a full match and 0 otherwise; padding never matches.
-  const std::vector<std::uint64_t>& full_count() const { return full_count_; }
+  const CacheAlignedVector<std::uint64_t>& full_count() const {
+    return full_count_;
+  }
   // The partial-match score of rule r with k conditions met is
   // terms()[term_at(r) + k]; a rule matched one by one has its score put in
   // its first entry for each case.
@@ -88,7 +92,7 @@ class RuleIndex {
   std::vector<int> tabulated_at_;
   std::vector<std::size_t> one_by_one_;
   std::vector<char> one_by_one_flag_;
-  std::vector<std::uint64_t> full_count_;
+  CacheAlignedVector<std::uint64_t> full_count_;
   std::vector<std::size_t> term_at_;
   std::vector<float> terms_;
 };

@@ -1,36 +1,10 @@
 #include "prepare/part_encoder.h"
 
-#include <new>
-
+#include "common/cache_aligned.h"
 #include "common/output_file.h"
 #include "prepare/test_lines.h"
 
 namespace ruleval {
-namespace {
-
-// The codes of the line being encoded, on cache lines of their own. They
-// are written for every value; a cache line shared with what another thread
-// writes meanwhile (malloc hands out neighbouring blocks) would slow every
-// value of the test data.
-class CodeRow {
- public:
-  explicit CodeRow(std::size_t size)
-      : codes_(static_cast<std::uint32_t*>(::operator new(
-            (size * sizeof(std::uint32_t) / kLine + 1) * kLine, kAlignment))) {}
-  CodeRow(const CodeRow&) = delete;
-  CodeRow& operator=(const CodeRow&) = delete;
-  ~CodeRow() { ::operator delete(codes_, kAlignment); }
-
-  std::uint32_t* codes() const { return codes_; }
-
- private:
-  static constexpr std::size_t kLine = 64;
-  static constexpr std::align_val_t kAlignment{kLine};
-
-  std::uint32_t* codes_;
-};
-
-}  // namespace
 
 void PartEncoder::encode(Part* part) const {
   // Room for the longest codes of every line, and of a last line without a
@@ -39,11 +13,15 @@ void PartEncoder::encode(Part* part) const {
       (part->line_count + 1) * (coders_.size() * kLongestCode + 1);
   if (part->text->size() < room) part->text->resize(room);
   char* at = part->text->data();
-  const CodeRow row(coders_.size());
+  // The codes of the line being encoded, on cache lines of their own. They
+  // are written for every value; a line shared with what another thread
+  // writes meanwhile (malloc hands out neighbouring blocks) would slow every
+  // value of the test data.
+  CacheAlignedVector<std::uint32_t> row(coders_.size());
   std::string_view rest = part->lines;
   while (!rest.empty()) {
     const std::string_view line = take_line(&rest, part->line_end);
-    if (!encode_line(line, part, &at, row.codes())) {
+    if (!encode_line(line, part, &at, row.data())) {
       part->end_offset = part->lines.size() - rest.size();
       break;
     }
