@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -139,7 +140,9 @@ class DataSetGenerator {
     for (int k = 0; k < conditions; ++k) add_condition(table, &pairs);
     Rule rule = make_rule(table, weight, pairs);
     // Each plain pair and each OR group is one condition to the classifier.
-    const auto counted = static_cast<int>(rule.classified_conditions.size());
+    const auto counted = static_cast<int>(std::count_if(
+        rule.classified_conditions.begin(), rule.classified_conditions.end(),
+        [](const Condition& condition) { return !condition.joined_to_next; }));
     rule.conditions_to_meet = counted;
     if (pick(0, 9) == 0 && !pairs.empty())
       rule.conditions_to_meet = pick(1, counted + 1);

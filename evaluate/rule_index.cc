@@ -67,11 +67,8 @@ void RuleIndex::choose_tabulated(const AttributeTable& table) {
   const std::size_t conditions = table.attributes.size() - 1;
   std::vector<char> named(conditions, 0);
   for (const Rule* rule : rules_) {
-    for (const Condition& condition : rule->classified_conditions) {
+    for (const Condition& condition : rule->classified_conditions)
       named[condition.test.attribute] = 1;
-      for (const AttributeCodes& other : condition.other_attributes)
-        named[other.attribute] = 1;
-    }
   }
   std::vector<std::size_t> order;
   for (std::size_t a = 0; a < conditions; ++a) {

@@ -37,8 +37,8 @@ class RuleCompiler {
     return l + static_cast<std::size_t>(pairs_[l].orflag);
   }
   Condition plain(const ConditionPair& pair) const;
-  Condition members_on_their_attributes(std::size_t begin,
-                                        std::size_t end) const;
+  void members_on_their_attributes(std::size_t begin, std::size_t end,
+                                   std::vector<Condition>* conditions) const;
   Condition members_on_head_attribute(std::size_t begin, std::size_t end) const;
   ShownCondition numeric_shown(std::size_t a) const;
   std::optional<std::size_t> symbolic_shown(std::size_t a,
@@ -56,17 +56,21 @@ Condition RuleCompiler::plain(const ConditionPair& pair) const {
       attribute(pair.attrino).symbolic()
           ? (positive ? CodeSet::equal_to(code) : CodeSet::other_than(code))
           : (positive ? CodeSet::below(code) : CodeSet::at_least(code));
-  return Condition{{static_cast<std::size_t>(pair.attrino), codes}, {}, true};
+  return Condition{{static_cast<std::uint32_t>(pair.attrino), std::move(codes)},
+                   true,
+                   false};
 }
 
 // The classification reading of a group: each member names the code its own
-// attribute must have; members on one attribute form one set.
-Condition RuleCompiler::members_on_their_attributes(std::size_t begin,
-                                                    std::size_t end) const {
-  std::vector<std::size_t> attributes;
+// attribute must have; members on one attribute form one set, and the sets
+// of several attributes a run of joined conditions.
+void RuleCompiler::members_on_their_attributes(
+    std::size_t begin, std::size_t end,
+    std::vector<Condition>* conditions) const {
+  std::vector<std::uint32_t> attributes;
   std::vector<std::vector<std::uint32_t>> codes;
   for (std::size_t m = begin; m < end; ++m) {
-    const auto a = static_cast<std::size_t>(pairs_[m].attrino);
+    const auto a = static_cast<std::uint32_t>(pairs_[m].attrino);
     const auto found = std::find(attributes.begin(), attributes.end(), a);
     const auto k = static_cast<std::size_t>(found - attributes.begin());
     if (found == attributes.end()) {
@@ -75,12 +79,12 @@ Condition RuleCompiler::members_on_their_attributes(std::size_t begin,
     }
     codes[k].push_back(static_cast<std::uint32_t>(pairs_[m].parino));
   }
-  Condition condition{
-      {attributes[0], CodeSet::one_of(std::move(codes[0]))}, {}, false};
-  for (std::size_t k = 1; k < attributes.size(); ++k)
-    condition.other_attributes.push_back(
-        {attributes[k], CodeSet::one_of(std::move(codes[k]))});
-  return condition;
+  for (std::size_t k = 0; k < attributes.size(); ++k) {
+    conditions->push_back(
+        Condition{{attributes[k], CodeSet::one_of(std::move(codes[k]))},
+                  false,
+                  k + 1 < attributes.size()});
+  }
 }
 
 // The coverage reading of a group: every member's code is one the head's
@@ -90,8 +94,8 @@ Condition RuleCompiler::members_on_head_attribute(std::size_t begin,
   std::vector<std::uint32_t> codes;
   for (std::size_t m = begin; m < end; ++m)
     codes.push_back(static_cast<std::uint32_t>(pairs_[m].parino));
-  const auto head = static_cast<std::size_t>(pairs_[begin].attrino);
-  return Condition{{head, CodeSet::one_of(std::move(codes))}, {}, false};
+  const auto head = static_cast<std::uint32_t>(pairs_[begin].attrino);
+  return Condition{{head, CodeSet::one_of(std::move(codes))}, false, false};
 }
 
 std::optional<std::size_t> RuleCompiler::read_for_classification(
@@ -103,7 +107,7 @@ std::optional<std::size_t> RuleCompiler::read_for_classification(
       continue;
     }
     if (overruns(l)) return l;
-    conditions->push_back(members_on_their_attributes(l, group_end(l)));
+    members_on_their_attributes(l, group_end(l), conditions);
     l = group_end(l);
   }
   return std::nullopt;
@@ -217,14 +221,9 @@ std::optional<std::size_t> RuleCompiler::read_for_text(
 
 bool read_alike(const std::vector<Condition>& classified,
                 const std::vector<Condition>& coverage) {
-  if (classified.size() != coverage.size()) return false;
-  for (std::size_t k = 0; k < classified.size(); ++k) {
-    if (!classified[k].other_attributes.empty() ||
-        classified[k].test != coverage[k].test ||
-        classified[k].ends_scan_when_unmet != coverage[k].ends_scan_when_unmet)
-      return false;
-  }
-  return true;
+  // Equal conditions: then no classified condition is joined, as none of
+  // the coverage scan's is.
+  return classified == coverage;
 }
 
 }  // namespace
@@ -232,9 +231,31 @@ bool read_alike(const std::vector<Condition>& classified,
 CodeSet CodeSet::one_of(std::vector<std::uint32_t> codes) {
   std::sort(codes.begin(), codes.end());
   codes.erase(std::unique(codes.begin(), codes.end()), codes.end());
-  CodeSet set(Kind::kOneOf, 0);
-  set.members_ = std::move(codes);
+  CodeSet set(Kind::kOneOf, static_cast<std::uint32_t>(codes.size()));
+  set.members_ = std::make_unique<std::uint32_t[]>(codes.size());
+  std::copy(codes.begin(), codes.end(), set.members_.get());
   return set;
+}
+
+CodeSet::CodeSet(const CodeSet& other)
+    : bound_(other.bound_), kind_(other.kind_) {
+  if (other.members_) {
+    members_ = std::make_unique<std::uint32_t[]>(bound_);
+    std::copy(other.members_.get(), other.members_.get() + bound_,
+              members_.get());
+  }
+}
+
+CodeSet& CodeSet::operator=(const CodeSet& other) {
+  if (this != &other) *this = CodeSet(other);
+  return *this;
+}
+
+bool operator==(const CodeSet& a, const CodeSet& b) {
+  if (a.kind_ != b.kind_ || a.bound_ != b.bound_) return false;
+  return a.kind_ != CodeSet::Kind::kOneOf ||
+         std::equal(a.members_.get(), a.members_.get() + a.bound_,
+                    b.members_.get());
 }
 
 std::optional<std::size_t> compile_rule(const AttributeTable& table,

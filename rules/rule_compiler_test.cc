@@ -10,11 +10,12 @@ namespace {
 // Symbolic a0 (4 values), a1 (3 values), integer a2 (3 points).
 const AttributeTable kTable = testing::three_class_table();
 
-Condition plain(std::size_t attribute, CodeSet codes) {
-  return Condition{{attribute, std::move(codes)}, {}, true};
+Condition plain(std::uint32_t attribute, CodeSet codes) {
+  return Condition{{attribute, std::move(codes)}, true, false};
 }
-Condition group(std::vector<AttributeCodes> any_of) {
-  return Condition{any_of[0], {any_of.begin() + 1, any_of.end()}, false};
+// An OR group's codes on one attribute, joined to the next when `joined`.
+Condition group(std::uint32_t attribute, CodeSet codes, bool joined = false) {
+  return Condition{{attribute, std::move(codes)}, false, joined};
 }
 
 TEST(RuleCompilerTest, ReadsEveryKindOfPairInBothReadings) {
@@ -32,19 +33,19 @@ TEST(RuleCompilerTest, ReadsEveryKindOfPairInBothReadings) {
         plain(2, CodeSet::below(2)), plain(2, CodeSet::at_least(1))}},
       {"an OR group on its head's attribute",
        {{0, 3, 0, 2}, {0, 1, 0, 1}},
-       {group({{0, CodeSet::one_of({1, 3})}})},
-       {group({{0, CodeSet::one_of({1, 3})}})}},
+       {group(0, CodeSet::one_of({1, 3}))},
+       {group(0, CodeSet::one_of({1, 3}))}},
       {"members on other attributes",
        {{0, 1, 0, 2}, {1, 2, 0, 1}},
-       {group({{0, CodeSet::one_of({1})}, {1, CodeSet::one_of({2})}})},
-       {group({{0, CodeSet::one_of({1, 2})}})}},
+       {group(0, CodeSet::one_of({1}), true), group(1, CodeSet::one_of({2}))},
+       {group(0, CodeSet::one_of({1, 2}))}},
       {"a numeric head",
        {{2, 0, 1, 2}, {2, 2, 1, 1}},
-       {group({{2, CodeSet::one_of({0, 2})}})},
+       {group(2, CodeSet::one_of({0, 2}))},
        {plain(2, CodeSet::at_least(0)), plain(2, CodeSet::at_least(2))}},
       {"a negated head",
        {{0, 1, 1, 2}, {0, 2, 0, 1}},
-       {group({{0, CodeSet::one_of({1, 2})}})},
+       {group(0, CodeSet::one_of({1, 2}))},
        {plain(0, CodeSet::other_than(1)), plain(0, CodeSet::equal_to(2))}},
   };
   for (const auto& c : cases) {

@@ -6,13 +6,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "common/case_buffer.h"
 
 namespace ruleval {
 
-// The codes of one attribute that meet a condition.
+// The codes of one attribute that meet a condition. Rules are matched one
+// by one against every case, so it is kept to 16 bytes.
 class CodeSet {
  public:
   static CodeSet equal_to(std::uint32_t code) { return {Kind::kEqualTo, code}; }
@@ -23,6 +25,12 @@ class CodeSet {
   static CodeSet at_least(std::uint32_t code) { return {Kind::kAtLeast, code}; }
   // Any of the codes, given in any order and possibly more than once.
   static CodeSet one_of(std::vector<std::uint32_t> codes);
+
+  CodeSet(const CodeSet& other);
+  CodeSet& operator=(const CodeSet& other);
+  CodeSet(CodeSet&&) noexcept = default;
+  CodeSet& operator=(CodeSet&&) noexcept = default;
+  ~CodeSet() = default;
 
   // Whether a case whose code is `code` meets the condition: the one place
   // that decides it.
@@ -39,13 +47,13 @@ class CodeSet {
       case Kind::kOneOf:
         break;
     }
-    for (const std::uint32_t member : members_) {
-      if (member == code) return true;
+    for (std::uint32_t k = 0; k < bound_; ++k) {
+      if (members_[k] == code) return true;
     }
     return false;
   }
 
-  friend bool operator==(const CodeSet&, const CodeSet&) = default;
+  friend bool operator==(const CodeSet& a, const CodeSet& b);
 
  private:
   enum class Kind : std::uint8_t {
@@ -55,38 +63,42 @@ class CodeSet {
     kAtLeast,
     kOneOf
   };
-  CodeSet(Kind kind, std::uint32_t bound) : kind_(kind), bound_(bound) {}
+  CodeSet(Kind kind, std::uint32_t bound) : bound_(bound), kind_(kind) {}
 
-  Kind kind_;
+  // kOneOf: the codes, ascending, each once.
+  std::unique_ptr<std::uint32_t[]> members_;
+  // The code compared with; for kOneOf, the number of members.
   std::uint32_t bound_ = 0;
-  std::vector<std::uint32_t> members_;  // kOneOf: ascending, each once
+  Kind kind_;
 };
 
 // The codes one attribute must have for a condition to hold there.
 struct AttributeCodes {
-  std::size_t attribute = 0;  // position of the code in a case
+  std::uint32_t attribute = 0;  // position of the code in a case
   CodeSet codes;
+
+  bool met_by(const CaseBuffer& cases, std::size_t c) const {
+    return codes.contains(cases.code(c, attribute));
+  }
 
   friend bool operator==(const AttributeCodes&,
                          const AttributeCodes&) = default;
 };
 
 // One condition of a rule: met when the case's code at its attribute is
-// among that attribute's codes, or at one of its other attributes among
-// theirs. Only an OR group read member by member has other attributes.
+// among that attribute's codes. An OR group whose members stand on several
+// attributes, as the classifier reads it, is a run of conditions, one per
+// attribute, each but the last joined to the next: the run is met when one
+// of them is, and counts once.
 struct Condition {
   AttributeCodes test;
-  std::vector<AttributeCodes> other_attributes;
   // In the coverage scan, whether a case that fails the condition is not
   // looked at further (plain conditions) or goes on to the next (OR groups).
   bool ends_scan_when_unmet = true;
+  bool joined_to_next = false;
 
   bool met_by(const CaseBuffer& cases, std::size_t c) const {
-    if (test.codes.contains(cases.code(c, test.attribute))) return true;
-    for (const AttributeCodes& other : other_attributes) {
-      if (other.codes.contains(cases.code(c, other.attribute))) return true;
-    }
-    return false;
+    return test.met_by(cases, c);
   }
 
   friend bool operator==(const Condition&, const Condition&) = default;

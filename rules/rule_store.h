@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <vector>
 
 #include "rules/rule_conditions.h"
@@ -74,16 +75,48 @@ struct RuleStore {
   }
 };
 
-// The conditions of rule that case c meets, as the classifier counts them.
-int met_conditions(const Rule& rule, const CaseBuffer& cases, std::size_t c);
+// These run for every rule and case when rules are matched one by one, so
+// they are defined here, to be inlined.
+
+// The conditions of rule that case c meets, as the classifier counts them:
+// a run of joined conditions counts once.
+inline int met_conditions(const Rule& rule, const CaseBuffer& cases,
+                          std::size_t c) {
+  int met = 0;
+  const std::vector<Condition>& conditions = rule.classified_conditions;
+  for (auto it = conditions.begin(); it != conditions.end(); ++it) {
+    bool run_met = it->met_by(cases, c);
+    for (; it->joined_to_next; ++it) {
+      run_met = run_met || std::next(it)->met_by(cases, c);
+    }
+    if (run_met) ++met;
+  }
+  return met;
+}
 
 // Whether rule covers case c: the coverage scan meets as many conditions as
-// the rule asks before the first plain condition that fails.
-bool covers_case(const Rule& rule, const CaseBuffer& cases, std::size_t c);
+// the rule asks before the first plain condition that fails. The scan's
+// conditions are never joined.
+inline bool covers_case(const Rule& rule, const CaseBuffer& cases,
+                        std::size_t c) {
+  int met = 0;
+  for (const Condition& condition : rule.scanned_conditions()) {
+    if (condition.met_by(cases, c)) {
+      ++met;
+    } else if (condition.ends_scan_when_unmet) {
+      break;
+    }
+  }
+  return met == rule.conditions_to_meet;
+}
 
 // The partial-match score of a rule with `met` of its conditions met: the
 // share met, times the quality, computed in double and rounded once to
 // single. REQUIRES: rule.conditions_to_meet > 0.
-float partial_score(int met, const Rule& rule);
+inline float partial_score(int met, const Rule& rule) {
+  const double product = static_cast<double>(met) / rule.conditions_to_meet *
+                         static_cast<double>(rule.quality);
+  return static_cast<float>(product);
+}
 
 }  // namespace ruleval
