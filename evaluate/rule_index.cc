@@ -68,7 +68,7 @@ void RuleIndex::choose_tabulated(const AttributeTable& table) {
   std::vector<char> named(conditions, 0);
   for (const Rule* rule : rules_) {
     for (const Condition& condition : rule->classified_conditions)
-      named[condition.test.attribute] = 1;
+      named[condition.attribute] = 1;
   }
   std::vector<std::size_t> order;
   for (std::size_t a = 0; a < conditions; ++a) {
@@ -109,7 +109,7 @@ bool RuleIndex::tabulable(const Rule& rule) const {
     return false;
   return std::all_of(conditions.begin(), conditions.end(),
                      [&](const Condition& condition) {
-                       return tabulated_at_[condition.test.attribute] >= 0;
+                       return tabulated_at_[condition.attribute] >= 0;
                      });
 }
 
@@ -119,12 +119,11 @@ bool RuleIndex::tabulable(const Rule& rule) const {
 void RuleIndex::tabulate(std::size_t r) {
   const std::size_t words = word_count();
   for (const Condition& condition : rules_[r]->classified_conditions) {
-    const AttributeCodes& test = condition.test;
-    TabulatedAttribute& tabulated =
-        attributes_[static_cast<std::size_t>(tabulated_at_[test.attribute])];
+    TabulatedAttribute& tabulated = attributes_[static_cast<std::size_t>(
+        tabulated_at_[condition.attribute])];
     unsigned char* bytes = bytes_of(tabulated.rows);
     for (std::uint32_t v = 0; v <= tabulated.codes; ++v) {
-      if (test.codes.contains(v)) ++bytes[v * words * kRulesPerWord + r];
+      if (condition.codes.contains(v)) ++bytes[v * words * kRulesPerWord + r];
     }
   }
 }

@@ -56,9 +56,8 @@ Condition RuleCompiler::plain(const ConditionPair& pair) const {
       attribute(pair.attrino).symbolic()
           ? (positive ? CodeSet::equal_to(code) : CodeSet::other_than(code))
           : (positive ? CodeSet::below(code) : CodeSet::at_least(code));
-  return Condition{{static_cast<std::uint32_t>(pair.attrino), std::move(codes)},
-                   true,
-                   false};
+  return Condition{std::move(codes), static_cast<std::uint32_t>(pair.attrino),
+                   true, false};
 }
 
 // The classification reading of a group: each member names the code its own
@@ -80,10 +79,9 @@ void RuleCompiler::members_on_their_attributes(
     codes[k].push_back(static_cast<std::uint32_t>(pairs_[m].parino));
   }
   for (std::size_t k = 0; k < attributes.size(); ++k) {
-    conditions->push_back(
-        Condition{{attributes[k], CodeSet::one_of(std::move(codes[k]))},
-                  false,
-                  k + 1 < attributes.size()});
+    conditions->push_back(Condition{CodeSet::one_of(std::move(codes[k])),
+                                    attributes[k], false,
+                                    k + 1 < attributes.size()});
   }
 }
 
@@ -95,7 +93,7 @@ Condition RuleCompiler::members_on_head_attribute(std::size_t begin,
   for (std::size_t m = begin; m < end; ++m)
     codes.push_back(static_cast<std::uint32_t>(pairs_[m].parino));
   const auto head = static_cast<std::uint32_t>(pairs_[begin].attrino);
-  return Condition{{head, CodeSet::one_of(std::move(codes))}, false, false};
+  return Condition{CodeSet::one_of(std::move(codes)), head, false, false};
 }
 
 std::optional<std::size_t> RuleCompiler::read_for_classification(

@@ -11,11 +11,11 @@ namespace {
 const AttributeTable kTable = testing::three_class_table();
 
 Condition plain(std::uint32_t attribute, CodeSet codes) {
-  return Condition{{attribute, std::move(codes)}, true, false};
+  return Condition{std::move(codes), attribute, true, false};
 }
 // An OR group's codes on one attribute, joined to the next when `joined`.
 Condition group(std::uint32_t attribute, CodeSet codes, bool joined = false) {
-  return Condition{{attribute, std::move(codes)}, false, joined};
+  return Condition{std::move(codes), attribute, false, joined};
 }
 
 TEST(RuleCompilerTest, ReadsEveryKindOfPairInBothReadings) {

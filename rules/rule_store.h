@@ -33,16 +33,11 @@ struct ConditionPair {
 using CaseList = std::vector<std::int32_t>;
 
 struct Rule {
-  // As read from B.intr.
-  std::vector<ConditionPair> pairs;
-  float accuracy = 0;  // read, never used
-  float quality = 0;   // the rule's weight in classification
+  // What matching reads for every case comes first, on as few cache lines
+  // as may be.
+  float quality = 0;  // the rule's weight in classification
   // Conditions a case must meet to match the rule fully, or to be covered.
   int conditions_to_meet = 0;
-  // The counts of covered cases the learning stage wrote; never used.
-  int declared_positive = 0;
-  int declared_negative = 0;
-
   // Compiled from the pairs by compile_rule. The classifier counts the
   // conditions of classified_conditions that a case meets; the coverage
   // scan goes through scanned_conditions() in order. The two read OR
@@ -51,6 +46,13 @@ struct Rule {
   std::vector<Condition> classified_conditions;
   std::vector<Condition> coverage_conditions;
   bool same_in_both_readings = false;
+
+  // As read from B.intr.
+  std::vector<ConditionPair> pairs;
+  float accuracy = 0;  // read, never used
+  // The counts of covered cases the learning stage wrote; never used.
+  int declared_positive = 0;
+  int declared_negative = 0;
   // What the rule's condition text shows, by ascending attribute.
   std::vector<ShownCondition> shown;
 
