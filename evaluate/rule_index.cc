@@ -102,7 +102,7 @@ void RuleIndex::choose_tabulated(const AttributeTable& table) {
 // for, few enough to count in a byte. Such a rule covers a case exactly when
 // the case fully matches it.
 bool RuleIndex::tabulable(const Rule& rule) const {
-  if (!rule.same_in_both_readings) return false;
+  if (!rule.same_in_both_readings()) return false;
   const std::vector<Condition>& conditions = rule.classified_conditions;
   if (rule.conditions_to_meet > kMostTabulatedConditions ||
       static_cast<int>(conditions.size()) != rule.conditions_to_meet)

@@ -217,13 +217,6 @@ std::optional<std::size_t> RuleCompiler::read_for_text(
   return overrun;
 }
 
-bool read_alike(const std::vector<Condition>& classified,
-                const std::vector<Condition>& coverage) {
-  // Equal conditions: then no classified condition is joined, as none of
-  // the coverage scan's is.
-  return classified == coverage;
-}
-
 }  // namespace
 
 CodeSet CodeSet::one_of(std::vector<std::uint32_t> codes) {
@@ -266,17 +259,17 @@ std::optional<std::size_t> compile_rule(const AttributeTable& table,
   rule->classified_conditions.reserve(rule->pairs.size());
   std::optional<std::size_t> overrun =
       compiler.read_for_classification(&rule->classified_conditions);
-  // Without OR groups both readings are the plain conditions, pair by pair.
-  const bool has_groups = compiler.has_groups();
-  if (!overrun && has_groups)
+  // Without OR groups both readings are the plain conditions, pair by pair:
+  // the coverage reading is left empty.
+  if (!overrun && compiler.has_groups())
     overrun = compiler.read_for_coverage(&rule->coverage_conditions);
   if (!overrun) overrun = compiler.read_for_text(&rule->shown);
-  rule->same_in_both_readings =
-      !overrun && (!has_groups || read_alike(rule->classified_conditions,
-                                             rule->coverage_conditions));
-  // Then the classifier's conditions, whose groups end no scan either,
-  // serve the coverage scan too.
-  if (rule->same_in_both_readings) {
+  // When both readings agree (then no classified condition is joined, as
+  // none of the scan's is), the classifier's conditions, whose groups end no
+  // scan either, serve the coverage scan too: having no coverage conditions
+  // of its own marks such a rule. A rule whose readings differ has some, as
+  // its OR groups give at least one.
+  if (!overrun && rule->classified_conditions == rule->coverage_conditions) {
     std::vector<Condition>().swap(rule->coverage_conditions);
   }
   return overrun;

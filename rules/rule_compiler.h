@@ -25,8 +25,9 @@
 namespace ruleval {
 
 // Compiles the pairs of rule against table (selected order, decision
-// attribute last): fills its classified and coverage conditions, whether
-// they read alike, and what its text shows. Returns the position of the
+// attribute last): fills its classified conditions, its coverage conditions
+// when the two readings differ (none when they agree), and what its text
+// shows. Returns the position of the
 // first pair whose OR group runs past the end of the rule, checked reading
 // by reading in the order above; the rule is then left partly compiled.
 // REQUIRES: every pair names a condition attribute of table.

@@ -54,7 +54,8 @@ TEST(RuleCompilerTest, ReadsEveryKindOfPairInBothReadings) {
     EXPECT_FALSE(compile_rule(kTable, &rule)) << c.what;
     EXPECT_EQ(c.classified, rule.classified_conditions) << c.what;
     EXPECT_EQ(c.coverage, rule.scanned_conditions()) << c.what;
-    EXPECT_EQ(c.classified == c.coverage, rule.same_in_both_readings) << c.what;
+    EXPECT_EQ(c.classified == c.coverage, rule.same_in_both_readings())
+        << c.what;
   }
 }
 

@@ -41,11 +41,10 @@ struct Rule {
   // Compiled from the pairs by compile_rule. The classifier counts the
   // conditions of classified_conditions that a case meets; the coverage
   // scan goes through scanned_conditions() in order. The two read OR
-  // groups differently; when they do not differ (same_in_both_readings),
+  // groups differently; when they do not differ (same_in_both_readings()),
   // the classifier's conditions serve both and coverage_conditions is empty.
   std::vector<Condition> classified_conditions;
   std::vector<Condition> coverage_conditions;
-  bool same_in_both_readings = false;
 
   // As read from B.intr.
   std::vector<ConditionPair> pairs;
@@ -60,8 +59,10 @@ struct Rule {
   CaseList covered_positive;
   CaseList covered_negative;
 
+  bool same_in_both_readings() const { return coverage_conditions.empty(); }
   const std::vector<Condition>& scanned_conditions() const {
-    return same_in_both_readings ? classified_conditions : coverage_conditions;
+    return same_in_both_readings() ? classified_conditions
+                                   : coverage_conditions;
   }
 };
 
