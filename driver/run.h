@@ -7,6 +7,7 @@
 
 #include "common/status.h"
 #include "driver/run_context.h"
+#include "evaluate/result_requests.h"
 #include "evaluate/rule_matcher.h"
 
 namespace ruleval {
@@ -18,6 +19,13 @@ struct RunOptions {
   MatchMethod match_method = MatchMethod::kIndexed;
   // Where warnings go: what the run noticed but went on despite.
   std::FILE* warnings = stderr;
+  // What the run writes besides its specified outputs.
+  ResultRequests results;
+  // No report on standard output; messages still appear.
+  bool quiet = false;
+  // The directory every file of the run is written to; empty for beside
+  // the inputs.
+  std::string output_dir;
 };
 
 // How a run ended.
