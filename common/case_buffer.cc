@@ -4,8 +4,9 @@ namespace ruleval {
 
 namespace {
 
+// The largest value of a slot is the missing code's.
 std::size_t bytes_per_code(std::uint64_t code_limit) {
-  return code_limit <= 0x100 ? 1 : code_limit <= 0x10000 ? 2 : 4;
+  return code_limit <= 0xFF ? 1 : code_limit <= 0xFFFF ? 2 : 4;
 }
 
 }  // namespace
@@ -15,6 +16,7 @@ void CaseBuffer::allocate(std::size_t num_cases, std::size_t record_length,
   code_bytes_ = bytes_per_code(code_limit);
   num_cases_ = num_cases;
   record_length_ = record_length;
+  may_hold_missing_values_ = false;
   bytes_.assign(num_cases * record_length * code_bytes_, 0);
 }
 

@@ -1,7 +1,8 @@
 // The coded test cases in memory: one record per case, one code per selected
 // attribute in selected order, the class code last. Every code is kept
 // exactly; the buffer stores each in one, two or four bytes, the fewest that
-// hold the largest code any selected attribute can have.
+// hold the largest code any selected attribute can have and, above it, the
+// code of a missing value.
 #pragma once
 
 #include <cstddef>
@@ -11,11 +12,15 @@
 
 namespace ruleval {
 
+// The code of a value the test data leaves unknown. No condition holds for
+// it, and a case whose class is unknown is classified but not scored.
+inline constexpr std::uint32_t kMissingCode = 0xFFFFFFFF;
+
 class CaseBuffer {
  public:
   // Makes room for num_cases records of record_length codes, each code below
-  // code_limit; every code starts as 0. Throws std::bad_alloc when the
-  // memory cannot be had.
+  // code_limit or kMissingCode; every code starts as 0. Throws std::bad_alloc
+  // when the memory cannot be had.
   void allocate(std::size_t num_cases, std::size_t record_length,
                 std::uint64_t code_limit);
 
@@ -34,15 +39,21 @@ class CaseBuffer {
   // Bytes per stored code: 1, 2 or 4.
   std::size_t code_bytes() const { return code_bytes_; }
 
+  // Whether some case may have a missing value: set by whoever stores one,
+  // so that runs without any need not look for them.
+  bool may_hold_missing_values() const { return may_hold_missing_values_; }
+  void note_missing_values() { may_hold_missing_values_ = true; }
+
   std::uint32_t code(std::size_t case_number, std::size_t position) const {
     const std::uint8_t* at = slot(case_number, position);
+    // A missing value is stored as every bit of its slot set.
     switch (code_bytes_) {
       case 1:
-        return *at;
+        return *at == 0xFF ? kMissingCode : *at;
       case 2: {
         std::uint16_t value;
         std::memcpy(&value, at, sizeof value);
-        return value;
+        return value == 0xFFFF ? kMissingCode : value;
       }
       default: {
         std::uint32_t value;
@@ -54,7 +65,8 @@ class CaseBuffer {
   std::uint32_t class_code(std::size_t case_number) const {
     return code(case_number, record_length_ - 1);
   }
-  // REQUIRES: value is below the code_limit given to allocate().
+  // REQUIRES: value is below the code_limit given to allocate(), or is
+  // kMissingCode.
   void set_code(std::size_t case_number, std::size_t position,
                 std::uint32_t value) {
     std::uint8_t* at =
@@ -85,6 +97,7 @@ class CaseBuffer {
   std::size_t num_cases_ = 0;
   std::size_t record_length_ = 0;
   std::size_t code_bytes_ = 1;
+  bool may_hold_missing_values_ = false;
 };
 
 }  // namespace ruleval

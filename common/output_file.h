@@ -11,12 +11,14 @@
 #include <string_view>
 #include <vector>
 
+#include "common/case_buffer.h"
 #include "common/status.h"
 
 namespace ruleval {
 
 // Writes a code as "%d " at `at`: the decimal number and one blank, eleven
-// characters at most. Returns the end of what it wrote.
+// characters at most; a missing value as "? ", which no code can be taken
+// for. Returns the end of what it wrote.
 inline char* put_code(char* at, std::uint32_t code) {
   if (code < 10) {
     at[0] = static_cast<char>('0' + code);
@@ -28,6 +30,11 @@ inline char* put_code(char* at, std::uint32_t code) {
     at[1] = static_cast<char>('0' + code % 10);
     at[2] = ' ';
     return at + 3;
+  }
+  if (code == kMissingCode) {
+    at[0] = '?';
+    at[1] = ' ';
+    return at + 2;
   }
   char* end = std::to_chars(at, at + 10, code).ptr;
   *end = ' ';

@@ -10,14 +10,52 @@
 namespace ruleval {
 namespace {
 
-// What the testing loop found, before the figures are derived.
+// What the testing loop found, before the figures are derived. Only cases
+// with a class value are scored; the others are classified and written.
 struct Tally {
   explicit Tally(int classes) : matrix(classes) {}
 
   ConfusionMatrix matrix;
-  int num_cases = 0;
+  int num_cases = 0;  // scored
   int correct = 0;
+  int unscored = 0;  // cases without a class value
+  // Whether any case lacks a condition value, and the scored cases that do.
+  bool condition_values_missing = false;
+  int with_missing_values = 0;
+  int with_missing_values_correct = 0;
 };
+
+// Whether case c lacks the value of a condition attribute.
+bool lacks_condition_value(const CaseBuffer& cases, std::size_t c) {
+  for (std::size_t j = 0; j + 1 < cases.record_length(); ++j) {
+    if (cases.code(c, j) == kMissingCode) return true;
+  }
+  return false;
+}
+
+// Counts scored case c, given class `given` and of class `actual`.
+void score_case(const CaseBuffer& cases, std::size_t c, int actual,
+                Classification given, RunCounters* counters, Tally* tally) {
+  const bool holes =
+      cases.may_hold_missing_values() && lacks_condition_value(cases, c);
+  ++tally->num_cases;
+  if (given.partial_match()) ++counters->partial_match_count;
+  if (given.no_match()) ++counters->no_match_count;
+  if (holes) ++tally->with_missing_values;
+  tally->matrix.add(actual, given.class_code);
+  if (given.class_code != actual) return;
+  ++tally->correct;
+  if (given.partial_match()) ++counters->partial_match_correct;
+  if (given.no_match()) ++counters->no_match_correct;
+  if (holes) ++tally->with_missing_values_correct;
+}
+
+// Counts case c, which has no class value.
+void pass_unscored_case(const CaseBuffer& cases, std::size_t c, Tally* tally) {
+  ++tally->unscored;
+  if (cases.may_hold_missing_values() && lacks_condition_value(cases, c))
+    tally->condition_values_missing = true;
+}
 
 // The text after each raw test line for every class: " -> " and its label.
 std::vector<std::string> result_suffixes(const AttributeTable& table) {
@@ -38,8 +76,6 @@ Status classify_all(InputFile& test_data, const std::string& test_path,
   const std::vector<std::string> suffixes = result_suffixes(table);
   for (std::size_t c = 0; c < cases.num_cases(); ++c) {
     const Classification given = classes[c];
-    if (given.partial_match()) ++counters->partial_match_count;
-    if (given.no_match()) ++counters->no_match_count;
     std::string_view line;
     if (!test_data.next_line(&line)) {
       if (test_data.failed()) return read_failure(test_path);
@@ -49,15 +85,14 @@ Status classify_all(InputFile& test_data, const std::string& test_path,
     if (line.ends_with('\r')) line.remove_suffix(1);
     result.write(line);
     result.write(suffixes[static_cast<std::size_t>(given.class_code)]);
-    const auto actual = static_cast<int>(cases.class_code(c));
-    tally->matrix.add(actual, given.class_code);
-    if (given.class_code == actual) {
-      ++tally->correct;
-      if (given.partial_match()) ++counters->partial_match_correct;
-      if (given.no_match()) ++counters->no_match_correct;
+    const std::uint32_t actual = cases.class_code(c);
+    if (actual == kMissingCode) {
+      pass_unscored_case(cases, c, tally);
+    } else {
+      score_case(cases, c, static_cast<int>(actual), given, counters, tally);
     }
   }
-  tally->num_cases = static_cast<int>(cases.num_cases());
+  if (tally->with_missing_values > 0) tally->condition_values_missing = true;
   return Status::Ok();
 }
 
@@ -68,9 +103,20 @@ void write_figures(const Tally& tally, float accuracy,
   const char* const counts =
       "\nNumber of testing cases = %d  Number of cases classified correctly "
       "= %d\n";
+  const char* const unscored =
+      "Number of cases without a class value = %d (classified, not scored)\n";
+  const char* const holes =
+      "\nNumber of cases with missing values=%d\nNumber of cases with "
+      "missing values classified correctly=%d\n";
   result.print(counts, tally.num_cases, tally.correct);
+  if (tally.unscored > 0) result.print(unscored, tally.unscored);
   result.print("\nPredictive Accuracy = %f%%\n", percent(accuracy));
+  if (tally.condition_values_missing) {
+    result.print(holes, tally.with_missing_values,
+                 tally.with_missing_values_correct);
+  }
   std::fprintf(out, counts, tally.num_cases, tally.correct);
+  if (tally.unscored > 0) std::fprintf(out, unscored, tally.unscored);
   std::fprintf(out,
                "\nNumber of partially matched cases=%d  \nNumber of "
                "partially matched cases classified correctly=%d\n",
@@ -79,6 +125,10 @@ void write_figures(const Tally& tally, float accuracy,
                "\nNumber of no_match cases=%d \nNumber of no_match cases "
                "classified correctly=%d\n",
                counters.no_match_count, counters.no_match_correct);
+  if (tally.condition_values_missing) {
+    std::fprintf(out, holes, tally.with_missing_values,
+                 tally.with_missing_values_correct);
+  }
   const std::string report = confusion_report(table, tally.matrix);
   result.write(report);
   std::fputs(report.c_str(), out);

@@ -192,7 +192,10 @@ void BlockMatcher::find_full_matches() {
 
 void BlockMatcher::record_coverage(std::size_t c,
                                    BlockCoverage* coverage) const {
-  const auto class_code = static_cast<int>(cases_.class_code(c));
+  const std::uint32_t code = cases_.class_code(c);
+  // A case without a class is neither for nor against a rule.
+  if (code == kMissingCode) return;
+  const auto class_code = static_cast<int>(code);
   const auto add = [&](std::size_t r) {
     std::vector<CaseList>& lists = index_.concept_of(r) == class_code
                                        ? coverage->positive

@@ -114,8 +114,8 @@ bool RuleIndex::tabulable(const Rule& rule) const {
 }
 
 // Adds one to rule r's byte in the row of every code that meets each of its
-// conditions. The last row stands for every code beyond the attribute's
-// own, which a case never carries; it is filled as such a code would be.
+// conditions. The last row stands for a missing value, the only code beyond
+// the attribute's own that a case carries; it is filled as the missing code.
 void RuleIndex::tabulate(std::size_t r) {
   const std::size_t words = word_count();
   for (const Condition& condition : rules_[r]->classified_conditions) {
@@ -123,7 +123,9 @@ void RuleIndex::tabulate(std::size_t r) {
         tabulated_at_[condition.attribute])];
     unsigned char* bytes = bytes_of(tabulated.rows);
     for (std::uint32_t v = 0; v <= tabulated.codes; ++v) {
-      if (condition.codes.contains(v)) ++bytes[v * words * kRulesPerWord + r];
+      const std::uint32_t code = v < tabulated.codes ? v : kMissingCode;
+      if (condition.codes.contains(code))
+        ++bytes[v * words * kRulesPerWord + r];
     }
   }
 }

@@ -25,7 +25,7 @@ inline constexpr std::size_t kWordsPerStep = 8;
 inline constexpr std::size_t kRulesPerWord = sizeof(std::uint64_t);
 
 // One tabulated attribute: rows 0 to codes - 1 for its codes, and a last row
-// for any larger code.
+// for a missing value (and any larger code).
 struct TabulatedAttribute {
   std::size_t position = 0;  // of its code in a case record
   std::uint32_t codes = 0;

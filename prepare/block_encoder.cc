@@ -86,6 +86,7 @@ bool BlockEncoder::take(const std::vector<Part>& parts, CodeSink& out,
     const Part& part = parts[p];
     out.write(std::string_view(part.text->data(), part.text_size));
     num_cases_ += part.cases;
+    if (part.missing_values > 0) cases_->note_missing_values();
     // Every line before the one that ended the encoding was a case.
     const int line = static_cast<int>(num_cases_) + 1;
     switch (part.end) {

@@ -28,7 +28,8 @@ Status check_class_codes(const std::vector<Attribute>& attributes,
   const Attribute& decision = attributes.back();
   const auto classes = static_cast<std::uint32_t>(number_of_classes(decision));
   for (std::size_t c = 0; c < cases.num_cases(); ++c) {
-    if (cases.class_code(c) >= classes) {
+    const std::uint32_t code = cases.class_code(c);
+    if (code >= classes && code != kMissingCode) {
       return Status::Fatal(render<Message::kClassAboveLastPoint>(
           static_cast<int>(c) + 1, decision.name));
     }

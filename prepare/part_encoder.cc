@@ -45,7 +45,12 @@ bool PartEncoder::encode_line(std::string_view line, Part* part, char** at,
       return false;
     }
     const AttributeCoder::Coding coding = coders_[a].encode(token, &row[a]);
-    if (coding != AttributeCoder::Coding::kCoded) {
+    if (coding != AttributeCoder::Coding::kCoded) [[unlikely]] {
+      if (coding == AttributeCoder::Coding::kMissing) {
+        ++part->missing_values;
+        *at = put_code(*at, row[a]);
+        continue;
+      }
       part->end = coding == AttributeCoder::Coding::kUnknownValue
                       ? PartEnd::kUnknownValue
                       : PartEnd::kNotANumber;

@@ -38,6 +38,7 @@ struct Part {
   // the number of cases.
   std::size_t text_size = 0;
   std::size_t cases = 0;
+  std::size_t missing_values = 0;  // in any attribute, excluded ones too
   PartEnd end = PartEnd::kAllLines;
   // Where the line that ended the encoding stops in lines, and what ended
   // it: the number of values of a short line, or the value that could not

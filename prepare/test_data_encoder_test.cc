@@ -92,7 +92,7 @@ TEST_F(EncoderTest, IntervalCodesFollowTheToleranceOfEachPoint) {
 }
 
 TEST_F(EncoderTest, NumericValueWithoutANumberStopsTheRun) {
-  for (const char* value : {"abc", "?", "-", ".", "+", "e5", "-.x"}) {
+  for (const char* value : {"abc", "??", "?5", "-", ".", "+", "e5", "-.x"}) {
     int cases = 0;
     EXPECT_EQ(bad_value(2, format("value \"%s\" of attribute size is not a "
                                   "number",
@@ -101,6 +101,21 @@ TEST_F(EncoderTest, NumericValueWithoutANumberStopsTheRun) {
     // The codes before it stay in the file, as after other bad values.
     EXPECT_EQ("0 0 0 \n0 1 ", read_file(dir_.file("t.qzf"))) << value;
   }
+}
+
+TEST_F(EncoderTest, AQuestionMarkAloneIsAMissingValue) {
+  int cases = -1;
+  EXPECT_EQ("? ? ? \n0 0 1 \n", encode("? ? ?\nred yes 15\n", &cases));
+  EXPECT_EQ(2, cases);
+  EXPECT_TRUE(cases_.may_hold_missing_values());
+  EXPECT_EQ(kMissingCode, cases_.code(0, 0));
+  EXPECT_EQ(kMissingCode, cases_.code(0, 1));
+  EXPECT_EQ(1u, cases_.code(1, 0));
+  EXPECT_EQ("\n String  of case 1 is over the limition" +
+                bad_value(1, "\"?red\" is not a value of attribute colour"),
+            encode("?red yes 1\n", &cases));
+  encode("red yes 1\n", &cases);
+  EXPECT_FALSE(cases_.may_hold_missing_values());
 }
 
 TEST_F(EncoderTest, StopsAtTheFirstShortLine) {

@@ -11,6 +11,7 @@
 
 #include "common/approx_compare.h"
 #include "common/attribute_table.h"
+#include "common/case_buffer.h"
 #include "common/numbers.h"
 #include "prepare/value_index.h"
 
@@ -23,16 +24,21 @@ class AttributeCoder {
   AttributeCoder(const Attribute& attribute, const AttributeTable& table);
 
   // How one value was coded.
-  enum class Coding { kCoded, kUnknownValue, kNotANumber };
+  enum class Coding { kCoded, kMissing, kUnknownValue, kNotANumber };
 
-  // Codes one value, its text a token of a test data line. Called for every
-  // value of the test data, from several threads at once.
+  // Codes one value, its text a token of a test data line: "?" is a
+  // missing value, given kMissingCode, unless it is one of the attribute's
+  // own values. Called for every value of the test data, from several
+  // threads at once.
   Coding encode(std::string_view token, std::uint32_t* code) const {
     if (symbolic_) {
-      return codes_.find(token, code) ? Coding::kCoded : Coding::kUnknownValue;
+      if (codes_.find(token, code)) return Coding::kCoded;
+      return missing(token, code) ? Coding::kMissing : Coding::kUnknownValue;
     }
     double value = 0;
-    if (!parse_leading_double(token, &value)) return Coding::kNotANumber;
+    if (!parse_leading_double(token, &value)) {
+      return missing(token, code) ? Coding::kMissing : Coding::kNotANumber;
+    }
     *code = interval_code(to_single(value));
     return Coding::kCoded;
   }
@@ -51,6 +57,12 @@ class AttributeCoder {
       ++k;
     }
     return static_cast<std::uint32_t>(k);
+  }
+
+  static bool missing(std::string_view token, std::uint32_t* code) {
+    if (token != "?") return false;
+    *code = kMissingCode;
+    return true;
   }
 
   bool symbolic_;

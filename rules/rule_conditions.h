@@ -33,17 +33,18 @@ class CodeSet {
   ~CodeSet() = default;
 
   // Whether a case whose code is `code` meets the condition: the one place
-  // that decides it.
+  // that decides it. A missing value meets no condition, not even a
+  // negated one; no bound or member is ever the missing code.
   bool contains(std::uint32_t code) const {
     switch (kind_) {
       case Kind::kEqualTo:
         return code == bound_;
       case Kind::kOtherThan:
-        return code != bound_;
+        return code != bound_ && code != kMissingCode;
       case Kind::kBelow:
         return code < bound_;
       case Kind::kAtLeast:
-        return code >= bound_;
+        return code >= bound_ && code != kMissingCode;
       case Kind::kOneOf:
         break;
     }

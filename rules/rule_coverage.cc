@@ -11,11 +11,12 @@ RuleCoverage compute_rule_coverage(const CaseBuffer& cases, int concept_index,
                                    const Rule& rule) {
   RuleCoverage coverage;
   for (std::size_t c = 0; c < cases.num_cases(); ++c) {
-    if (!covers_case(rule, cases, c)) continue;
-    CaseList& list =
-        cases.class_code(c) == static_cast<std::uint32_t>(concept_index)
-            ? coverage.positive
-            : coverage.negative;
+    const std::uint32_t class_code = cases.class_code(c);
+    // A case without a class is neither for nor against the rule.
+    if (class_code == kMissingCode || !covers_case(rule, cases, c)) continue;
+    CaseList& list = class_code == static_cast<std::uint32_t>(concept_index)
+                         ? coverage.positive
+                         : coverage.negative;
     list.push_back(static_cast<std::int32_t>(c));
   }
   return coverage;

@@ -405,8 +405,8 @@ std::vector<BadInput> test_data_cases() {
        then(first_lines(2), replace("no\n", "n")),
        "\n String  of case 2 is over the limition" +
            tst_error(2, "\"n\" is not a value of attribute class")},
-      {"TestDataMissingNumber", File::kTst, replace("15", "?"),
-       tst_error(3, "value \"?\" of attribute size is not a number")},
+      {"TestDataQuestionMarkBeforeANumber", File::kTst, replace("15", "?15"),
+       tst_error(3, "value \"?15\" of attribute size is not a number")},
       {"TestDataSignAlone", File::kTst, replace("12", "-"),
        tst_error(2, "value \"-\" of attribute size is not a number")},
       {"TestDataByteOrderMark", File::kTst, content(kBom + kTst), ""},
