@@ -55,6 +55,11 @@ class DataSetGenerator {
 
   CaseBuffer cases(const AttributeTable& table) {
     const int n = pick(0, 9) == 0 ? 0 : pick(1, 400);
+    // Every value missing at times in some data sets, classes too.
+    const int holes = pick(0, 2) == 0 ? 8 : 0;
+    const auto maybe_missing = [&](std::uint32_t code) {
+      return holes > 0 && pick(1, holes) == 1 ? kMissingCode : code;
+    };
     std::vector<std::vector<std::uint32_t>> records;
     for (int c = 0; c < n; ++c) {
       std::vector<std::uint32_t> record;
@@ -62,11 +67,11 @@ class DataSetGenerator {
         const std::uint32_t codes = code_count(table.attributes[a]);
         // Mostly the first few codes, so that rules meet cases often.
         const int top = static_cast<int>(codes) - 1;
-        record.push_back(
-            static_cast<std::uint32_t>(pick(0, std::min(top, pick(1, 4)))));
+        record.push_back(maybe_missing(
+            static_cast<std::uint32_t>(pick(0, std::min(top, pick(1, 4))))));
       }
-      record.push_back(static_cast<std::uint32_t>(
-          pick(0, number_of_classes(table.attributes.back()) - 1)));
+      record.push_back(maybe_missing(static_cast<std::uint32_t>(
+          pick(0, number_of_classes(table.attributes.back()) - 1))));
       records.push_back(record);
     }
     if (records.empty()) {

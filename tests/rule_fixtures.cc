@@ -52,12 +52,20 @@ AttributeTable three_class_table() {
 
 CaseBuffer case_buffer(const std::vector<std::vector<std::uint32_t>>& records) {
   std::uint32_t limit = 1;
+  bool missing = false;
   for (const auto& record : records) {
-    for (std::uint32_t code : record) limit = std::max(limit, code + 1);
+    for (std::uint32_t code : record) {
+      if (code == kMissingCode) {
+        missing = true;
+      } else {
+        limit = std::max(limit, code + 1);
+      }
+    }
   }
   CaseBuffer cases;
   cases.allocate(records.size(), records.empty() ? 1 : records[0].size(),
                  limit);
+  if (missing) cases.note_missing_values();
   for (std::size_t c = 0; c < records.size(); ++c) {
     for (std::size_t a = 0; a < records[c].size(); ++a)
       cases.set_code(c, a, records[c][a]);
