@@ -13,8 +13,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: ruleval_generate WORKLOAD DIR [--cases N] [--rules N] [--seed S]\n"
-    "  WORKLOAD is small, wide or rules; writes DIR/WORKLOAD.fmc, .tst and "
-    ".intr\n";
+    "  WORKLOAD is small, wide, wide-missing or rules; writes "
+    "DIR/WORKLOAD.fmc, .tst and .intr\n";
 
 template <typename T>
 bool parse_number(const char* text, T* value) {

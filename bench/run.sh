@@ -249,6 +249,8 @@ reference_runs=0
 if $with_reference; then reference_runs=1; fi
 generate wide "$work/wide"
 bench_workload wide 64 - 3 "$reference_runs"
+generate wide-missing "$work/wide-missing"
+bench_workload wide-missing - - - "$reference_runs"
 generate rules "$work/rules"
 bench_workload rules 128 80 - "$reference_runs"
 

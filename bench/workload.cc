@@ -36,7 +36,12 @@ class Random {
 
 // Independent streams for the attributes, the rules and the cases, so that
 // more cases leave the rules alone and more rules leave the cases alone.
-enum class Stream : std::uint64_t { kAttributes = 1, kRules = 2, kCases = 3 };
+enum class Stream : std::uint64_t {
+  kAttributes = 1,
+  kRules = 2,
+  kCases = 3,
+  kHoles = 4
+};
 
 Random stream(std::uint64_t seed, Stream which) {
   Random mixer(seed * 0x100000001b3ULL + static_cast<std::uint64_t>(which));
@@ -373,6 +378,8 @@ std::string write_description(const WorkloadShape& shape, const Model& model,
 std::string write_cases(const WorkloadShape& shape, const Model& model,
                         const std::string& path) {
   Random random = stream(shape.seed, Stream::kCases);
+  // Holes are drawn apart, so that the values around them stay the same.
+  Random holes = stream(shape.seed, Stream::kHoles);
   Writer out(path);
   for (std::int64_t i = 0; i < shape.cases; ++i) {
     const int cls = draw_class(model, &random);
@@ -388,7 +395,12 @@ std::string write_cases(const WorkloadShape& shape, const Model& model,
       } else {
         code = draw_code(a, cls, &random);
       }
-      if (a.type == 'S') {
+      if (a.flag == 'C' && shape.missing_share > 0 &&
+          holes.chance(shape.missing_share)) {
+        // The value is drawn all the same, to keep the stream in step.
+        if (a.type != 'S') draw_number(a, code, &random);
+        out.text("?");
+      } else if (a.type == 'S') {
         out.text(a.values[code]);
       } else if (a.type == 'R') {
         out.hundredths(draw_number(a, code, &random));
@@ -598,10 +610,13 @@ std::string write_rules(const WorkloadShape& shape, const Model& model,
 std::optional<WorkloadShape> find_workload(std::string_view name) {
   WorkloadShape shape;
   shape.name = std::string(name);
-  if (name == "wide" || name == "small") {
-    shape.seed = name == "wide" ? 20240601 : 20240602;
-    shape.cases = name == "wide" ? 1000000 : 4000;
-    shape.rules = name == "wide" ? 800 : 50;
+  if (name == "wide" || name == "wide-missing" || name == "small") {
+    const bool wide = name != "small";
+    shape.seed = wide ? 20240601 : 20240602;
+    shape.cases = wide ? 1000000 : 4000;
+    shape.rules = wide ? 800 : 50;
+    // wide-missing: wide with one condition value in twenty left out.
+    if (name == "wide-missing") shape.missing_share = 0.05;
     shape.classes = 8;
     shape.symbolic = 10;
     shape.min_values = 3;
@@ -612,8 +627,8 @@ std::optional<WorkloadShape> find_workload(std::string_view name) {
     shape.excluded = 2;
     shape.min_conditions = 1;
     shape.max_conditions = 6;
-    shape.min_coverage = name == "wide" ? 1e-4 : 2e-3;
-    shape.max_coverage = name == "wide" ? 0.02 : 0.3;
+    shape.min_coverage = wide ? 1e-4 : 2e-3;
+    shape.max_coverage = wide ? 0.02 : 0.3;
     shape.candidates = 2;
     shape.general_share = 0.004;
     shape.general_coverage = 0.15;

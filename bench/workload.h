@@ -55,10 +55,12 @@ struct WorkloadShape {
   // cases that take their class's favoured value, drawn per attribute.
   double min_strength = 0.0;
   double max_strength = 0.0;
+  // The share of condition values written as "?", a missing value.
+  double missing_share = 0.0;
 };
 
-// The named workload ("small", "wide" or "rules") at its default size and
-// seed; nothing for another name.
+// The named workload ("small", "wide", "wide-missing" or "rules") at its
+// default size and seed; nothing for another name.
 std::optional<WorkloadShape> find_workload(std::string_view name);
 
 // Writes dir/NAME.fmc, dir/NAME.tst and dir/NAME.intr for the shape, the

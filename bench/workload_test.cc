@@ -94,7 +94,7 @@ TEST(WorkloadTest, SameShapeGivesTheSameFilesAndEachStreamStaysApart) {
 TEST(WorkloadTest, EveryWorkloadRunsWithFullAndPartialMatches) {
   // At their full rule counts, so that every rule is read and checked;
   // few cases keep it quick.
-  for (const char* name : {"small", "wide", "rules"}) {
+  for (const char* name : {"small", "wide", "wide-missing", "rules"}) {
     TempDir dir;
     const WorkloadShape shape = shape_of(name, 1000);
     const Figures figures = run_on(shape, dir);
