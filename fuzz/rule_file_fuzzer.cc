@@ -16,8 +16,8 @@
 namespace ruleval::fuzz {
 namespace {
 
-// Three cases: every code 0, every code its highest, and codes that differ
-// from one attribute to the next.
+// Four cases: every code 0, every code its highest, codes that differ from
+// one attribute to the next, and every other condition value missing.
 CaseBuffer sample_cases(const AttributeTable& table) {
   const std::size_t n = table.attributes.size();
   std::uint64_t limit = 1;
@@ -25,7 +25,8 @@ CaseBuffer sample_cases(const AttributeTable& table) {
     limit = std::max<std::uint64_t>(limit, code_count(attribute));
   }
   CaseBuffer cases;
-  cases.allocate(3, n, limit);
+  cases.allocate(4, n, limit);
+  cases.note_missing_values();
   for (std::size_t j = 0; j < n; ++j) {
     const Attribute& attribute = table.attributes[j];
     const std::uint32_t count =
@@ -33,6 +34,7 @@ CaseBuffer sample_cases(const AttributeTable& table) {
                    : code_count(attribute);
     cases.set_code(1, j, count - 1);
     cases.set_code(2, j, static_cast<std::uint32_t>(j) % count);
+    if (j % 2 == 0 && j + 1 < n) cases.set_code(3, j, kMissingCode);
   }
   return cases;
 }

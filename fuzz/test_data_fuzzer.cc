@@ -14,7 +14,8 @@ namespace ruleval::fuzz {
 namespace {
 
 // Every complete case has one code per attribute, each among the codes its
-// attribute can have; a short line after them has fewer codes.
+// attribute can have or "?" for a missing value; a short line after them
+// has fewer codes.
 void check_codes(std::string_view codes, const AttributeTable& table,
                  std::size_t num_cases) {
   std::size_t lines = 0;
@@ -25,10 +26,15 @@ void check_codes(std::string_view codes, const AttributeTable& table,
     for (std::size_t pos = 0; pos < line.size(); ++count) {
       const std::size_t blank = line.find(' ', pos);
       if (blank == std::string_view::npos) finding("code without its blank");
-      const unsigned long code =
-          std::stoul(std::string(line.substr(pos, blank - pos)));
-      if (count >= table.attributes.size() ||
-          code >= code_count(table.attributes[count])) {
+      const std::string text(line.substr(pos, blank - pos));
+      const bool number =
+          !text.empty() &&
+          text.find_first_not_of("0123456789") == std::string::npos;
+      if (count >= table.attributes.size()) {
+        finding("code beyond the attributes");
+      } else if (!number) {
+        if (text != "?") finding("code that is neither a number nor ?");
+      } else if (std::stoul(text) >= code_count(table.attributes[count])) {
         finding("code beyond its attribute");
       }
       pos = blank + 1;
