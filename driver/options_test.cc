@@ -8,107 +8,67 @@
 namespace ruleval {
 namespace {
 
-Status parse(const std::vector<const char*>& args, Command* command) {
-  std::vector<const char*> argv = {"ruleval"};
-  argv.insert(argv.end(), args.begin(), args.end());
-  return parse_command_line(static_cast<int>(argv.size()), argv.data(),
-                            command);
+// The command a line asks for, in one line: base|json|predictions|explain
+// cases|q when quiet|output directory; or the message of a bad line.
+std::string parse(std::vector<const char*> args) {
+  args.insert(args.begin(), "ruleval");
+  Command c;
+  const Status status =
+      parse_command_line(static_cast<int>(args.size()), args.data(), &c);
+  if (!status.ok()) return status.message();
+  std::string explain;
+  for (int n : c.results.explain_cases) explain += std::to_string(n) + ",";
+  const char* action[] = {"", "help ", "version "};
+  return action[static_cast<int>(c.action)] + c.base_name.value_or("?") + "|" +
+         c.results.json_path + "|" + c.results.predictions_path + "|" +
+         explain + "|" + (c.quiet ? "q" : "") + "|" + c.output_dir;
 }
 
 TEST(ParseCommandLine, ReadsOptionsBeforeAndAfterTheBaseName) {
   const struct {
     std::vector<const char*> args;
-    const char* base_name;
-    ResultRequests results;
-    bool quiet;
-    const char* output_dir;
+    const char* command;
   } cases[] = {
-      {{"iris"}, "iris", {}, false, ""},
-      {{"--json", "r.json", "iris", "--quiet"},
-       "iris",
-       {"r.json", "", {}},
-       true,
-       ""},
+      {{"iris"}, "iris|||||"},
+      {{"--json", "r.json", "iris", "--quiet"}, "iris|r.json|||q|"},
       {{"iris", "--json=-", "--predictions=p.csv", "--output-dir", "out"},
-       "iris",
-       {"-", "p.csv", {}},
-       false,
-       "out"},
+       "iris|-|p.csv|||out"},
       {{"--explain", "3", "iris", "--explain=1", "--explain", "3"},
-       "iris",
-       {"", "", {3, 1, 3}},
-       false,
-       ""},
-      {{"--predictions", "-", "--", "--odd"},
-       "--odd",
-       {"", "-", {}},
-       false,
-       ""},
-      {{"--json=--x", "-"}, "-", {"--x", "", {}}, false, ""},
+       "iris|||3,1,3,||"},
+      {{"--predictions", "-", "--", "--odd"}, "--odd||-|||"},
+      {{"--json=--x", "-", "--json", "y"}, "-|y||||"},
+      {{"--quiet"}, "?||||q|"},
+      {{"iris", "--help", "--jsn"}, "help iris|||||"},
+      {{"--version", "a", "b"}, "version ?|||||"},
   };
-  for (const auto& c : cases) {
-    Command command;
-    const Status status = parse(c.args, &command);
-    ASSERT_TRUE(status.ok()) << c.args[0] << ": " << status.message();
-    EXPECT_EQ(Command::Action::kRun, command.action) << c.args[0];
-    EXPECT_EQ(c.base_name, command.base_name.value_or("?")) << c.args[0];
-    EXPECT_EQ(c.results.json_path, command.results.json_path) << c.args[0];
-    EXPECT_EQ(c.results.predictions_path, command.results.predictions_path);
-    EXPECT_EQ(c.results.explain_cases, command.results.explain_cases);
-    EXPECT_EQ(c.quiet, command.quiet) << c.args[0];
-    EXPECT_EQ(c.output_dir, command.output_dir) << c.args[0];
-  }
-}
-
-TEST(ParseCommandLine, HelpAndVersionEndTheReading) {
-  Command command;
-  ASSERT_TRUE(parse({"iris", "--help", "--jsn"}, &command).ok());
-  EXPECT_EQ(Command::Action::kHelp, command.action);
-  ASSERT_TRUE(parse({"--quiet", "--version", "a", "b"}, &command).ok());
-  EXPECT_EQ(Command::Action::kVersion, command.action);
-  ASSERT_TRUE(parse({"--quiet"}, &command).ok());
-  EXPECT_FALSE(command.base_name.has_value());
+  for (const auto& c : cases) EXPECT_EQ(c.command, parse(c.args));
 }
 
 TEST(ParseCommandLine, BadLinesNameWhatIsWrong) {
   const struct {
     std::vector<const char*> args;
-    const char* message;
+    std::string message;
   } cases[] = {
-      {{"iris", "--jsn", "x"}, "ruleval: unknown option '--jsn'\n"},
-      {{"--jsn=x", "iris"}, "ruleval: unknown option '--jsn'\n"},
-      {{"-q", "iris"}, "ruleval: unknown option '-q'\n"},
-      {{"iris", "--json"}, "ruleval: option '--json' needs a value\n"},
-      {{"iris", "--json="}, "ruleval: option '--json' needs a value\n"},
+      {{"iris", "--jsn", "x"}, "unknown option '--jsn'"},
+      {{"--jsn=x", "iris"}, "unknown option '--jsn'"},
+      {{"-q", "iris"}, "unknown option '-q'"},
+      {{"iris", "--json"}, "option '--json' needs a value"},
+      {{"iris", "--json="}, "option '--json' needs a value"},
       {{"--output-dir", "--quiet", "iris"},
-       "ruleval: option '--output-dir' needs a value\n"},
-      {{"iris", "--quiet=yes"}, "ruleval: option '--quiet' takes no value\n"},
-      {{"iris", "--explain", "0"},
-       "ruleval: option '--explain' needs a test case number from 1, not "
-       "'0'\n"},
-      {{"iris", "--explain", "x"},
-       "ruleval: option '--explain' needs a test case number from 1, not "
-       "'x'\n"},
-      {{"iris", "--explain", "-3"},
-       "ruleval: option '--explain' needs a test case number from 1, not "
-       "'-3'\n"},
-      {{"iris", "--explain=2x"},
-       "ruleval: option '--explain' needs a test case number from 1, not "
-       "'2x'\n"},
-      {{"iris", "--explain", "99999999999"},
-       "ruleval: option '--explain' needs a test case number from 1, not "
-       "'99999999999'\n"},
-      {{"iris", "other"}, "ruleval: unexpected second base name 'other'\n"},
-      {{"", "other"}, "ruleval: unexpected second base name 'other'\n"},
+       "option '--output-dir' needs a value"},
+      {{"iris", "--quiet=yes"}, "option '--quiet' takes no value"},
+      {{"iris", "other"}, "unexpected second base name 'other'"},
+      {{"", "other"}, "unexpected second base name 'other'"},
       {{"--json", "-", "iris", "--predictions", "-"},
-       "ruleval: --json and --predictions cannot both write to standard "
-       "output\n"},
+       "--json and --predictions cannot both write to standard output"},
   };
-  for (const auto& c : cases) {
-    Command command;
-    const Status status = parse(c.args, &command);
-    ASSERT_FALSE(status.ok()) << c.message;
-    EXPECT_EQ(c.message, status.message());
+  for (const auto& c : cases)
+    EXPECT_EQ("ruleval: " + c.message + "\n", parse(c.args));
+  for (const char* n : {"0", "x", "-3", "2x", "99999999999"}) {
+    EXPECT_EQ(std::string("ruleval: option '--explain' needs a test case "
+                          "number from 1, not '") +
+                  n + "'\n",
+              parse({"iris", "--explain", n}));
   }
 }
 
