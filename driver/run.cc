@@ -12,6 +12,7 @@
 #include "driver/file_names.h"
 #include "evaluate/coverage_report.h"
 #include "evaluate/evaluation_report.h"
+#include "evaluate/results.h"
 #include "evaluate/rule_matcher.h"
 #include "prepare/attribute_file.h"
 #include "prepare/attribute_selection.h"
@@ -50,10 +51,16 @@ Status encode_cases(const RunFiles& files, const AttributeTable& table,
   return status;
 }
 
+RunNames run_names(const RunFiles& files) {
+  return {RULEVAL_VERSION, files.description, files.test_data, files.rules};
+}
+
 // The stages in data order, each handed what the ones before it made; the
-// first failure ends the run.
+// first failure ends the run. The results asked for go to their files, or
+// to out.
 Status run_stages(RunContext* context, const Console& console,
-                  MatchMethod method) {
+                  MatchMethod method, const ResultRequests& results,
+                  std::FILE* out) {
   const RunFiles& files = context->files;
   AttributeTable& table = context->table;
   CaseBuffer& cases = context->cases;
@@ -65,6 +72,8 @@ Status run_stages(RunContext* context, const Console& console,
   const SelectionPlan plan = plan_selection(&table.attributes);
   status = encode_cases(files, table, plan, console, &cases);
   if (!status.ok()) return status;
+  status = check_explained_cases(results, cases.num_cases());
+  if (!status.ok()) return status;
   status = select_attributes(files.selected_description, files.ordered_cases,
                              plan, cases, &table);
   if (!status.ok()) return status;
@@ -74,23 +83,31 @@ Status run_stages(RunContext* context, const Console& console,
       read_rule_file(files.rules, table, console.report(), &context->rules);
   if (!status.ok()) return status;
   std::vector<Classification> given;
-  status = match_rules(table, cases, method, &context->rules, &given);
+  MatchDetails details;
+  status = match_rules(table, cases, method, &context->rules, &given,
+                       needs_match_details(results) ? &details : nullptr);
   if (!status.ok()) return status;
+  const RunNames names = run_names(files);
+  const RunFindings findings{table, cases, context->rules, given, details};
+  ResultsWriter results_writer(results, names, findings, out);
+  results_writer.start();
   float accuracy = 0;
   status =
       evaluate_test_cases(files.test_data, files.result, table, cases, given,
                           &context->counters, console.report(), &accuracy);
   if (!status.ok()) return status;
-  return write_coverage_report(files.coverage, files.summary, table,
-                               context->rules, context->counters, accuracy);
+  status = write_coverage_report(files.coverage, files.summary, table,
+                                 context->rules, context->counters, accuracy);
+  if (!status.ok()) return status;
+  return results_writer.finish(console.report());
 }
 
 }  // namespace
 
 RunOutcome run_evaluation(RunContext* context, std::FILE* out,
                           const RunOptions& options) {
-  Status status =
-      run_stages(context, Console(out, options.warnings), options.match_method);
+  Status status = run_stages(context, Console(out, options.warnings),
+                             options.match_method, options.results, out);
   if (!status.ok()) return RunOutcome::failed(std::move(status));
   return RunOutcome::completed(options.keep_intermediate_files
                                    ? 0
