@@ -1,8 +1,10 @@
 // The program's messages to its user, in one place: the failures that end
 // a run (on standard output, or on standard error when standard output
-// itself fails), the usage line, the warning on standard error, and the
-// details a malformed-file message gives after "line N: ". The reports and
-// the --help text are output, not messages, and stay with their writers.
+// itself fails), the usage line, what is wrong with a command line, the
+// warning on standard error, and the details a malformed-file message gives
+// after "line N: ". The reports, the --help text and the list of options
+// printed after a bad command line are output, not messages, and stay with
+// their writers.
 // The formats are printf formats and part of the program's fixed output,
 // byte for byte: odd spacing and leading or trailing line ends included.
 // README.md lists the messages (common/messages_test.cc holds the two
@@ -22,6 +24,14 @@ namespace ruleval {
 // What happened, in the order of the README's table.
 enum class Message {
   kUsage,
+  // A bad command line: printed before the usage.
+  kUnknownOption,
+  kOptionNeedsValue,
+  kOptionTakesNoValue,
+  kBadCaseNumber,
+  kSecondBaseName,
+  kBothOnStandardOutput,
+  kNoOutputDirectory,
   kCannotOpenDescription,
   kMalformedAttributeFile,  // %s: a Detail
   kCannotOpenTestData,
@@ -89,6 +99,17 @@ struct CatalogueEntry {
 
 inline constexpr CatalogueEntry<Message> kMessages[] = {
     {Message::kUsage, "\n Usage: ruleval.exe filename\n"},
+    {Message::kUnknownOption, "ruleval: unknown option '%s'\n"},
+    {Message::kOptionNeedsValue, "ruleval: option '%s' needs a value\n"},
+    {Message::kOptionTakesNoValue, "ruleval: option '%s' takes no value\n"},
+    {Message::kBadCaseNumber,
+     "ruleval: option '%s' needs a test case number from 1, not '%s'\n"},
+    {Message::kSecondBaseName, "ruleval: unexpected second base name '%s'\n"},
+    {Message::kBothOnStandardOutput,
+     "ruleval: --json and --predictions cannot both write to standard "
+     "output\n"},
+    {Message::kNoOutputDirectory,
+     "ruleval: output directory '%s' does not exist or is not a directory\n"},
     {Message::kCannotOpenDescription,
      "\n Cannot open intermediate file: %s...\n"},
     {Message::kMalformedAttributeFile,

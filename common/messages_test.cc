@@ -5,7 +5,8 @@
 // - a README row gives the code spans that open its first cell, joined by
 //   "and" or ","; a remark after them, such as "(after `qualityno=N`)", is
 //   none. Its placeholders (B.tst and the other files of a run, PATH, NAME,
-//   REASON, the single capitals N, A, V, K, M, L, and "…") are made a "*".
+//   REASON, OPTION, DIR, the single capitals N, A, V, K, M, L, and "…") are
+//   made a "*".
 // Writing to standard output fails with kCannotWriteFile naming "standard
 // output", as its row says.
 #include "common/messages.h"
@@ -41,8 +42,8 @@ bool is_word(char c) {
 
 // text with the README's placeholders made a "*".
 std::string with_wildcards(const std::string& text) {
-  static const Lines kPlaceholders = {"PATH", "NAME", "REASON", "N", "A",
-                                      "V",    "K",    "M",      "L"};
+  static const Lines kPlaceholders = {
+      "PATH", "NAME", "REASON", "OPTION", "DIR", "N", "A", "V", "K", "M", "L"};
   const std::string ellipsis = "\u2026";
   std::string result;
   for (std::size_t i = 0; i < text.size();) {

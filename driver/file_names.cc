@@ -29,17 +29,24 @@ bool has_file_name(std::string_view path) {
          std::string_view::npos;
 }
 
-RunFiles name_run_files(std::string_view base_name) {
+RunFiles name_run_files(std::string_view base_name,
+                        std::string_view output_dir) {
+  std::string written(base_name);
+  if (!output_dir.empty()) {
+    written = output_dir;
+    if (written.back() != '/') written += '/';
+    written += base_name.substr(file_name_start(base_name));
+  }
   RunFiles files;
   files.description = replace_extension(base_name, "fmc");
   files.test_data = replace_extension(base_name, "tst");
   files.rules = replace_extension(base_name, "intr");
-  files.test_codes = replace_extension(base_name, "qzf");
-  files.selected_description = replace_extension(base_name, "fmc1");
-  files.ordered_cases = replace_extension(base_name, "qzf1");
-  files.result = replace_extension(base_name, "result");
-  files.coverage = replace_extension(base_name, "tcover");
-  files.summary = replace_extension(base_name, "sum");
+  files.test_codes = replace_extension(written, "qzf");
+  files.selected_description = replace_extension(written, "fmc1");
+  files.ordered_cases = replace_extension(written, "qzf1");
+  files.result = replace_extension(written, "result");
+  files.coverage = replace_extension(written, "tcover");
+  files.summary = replace_extension(written, "sum");
   return files;
 }
 

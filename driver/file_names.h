@@ -33,7 +33,11 @@ struct RunFiles {
   std::string summary;               // B.sum
 };
 
-RunFiles name_run_files(std::string_view base_name);
+// The inputs are named beside base_name; the files the run writes too, or,
+// when output_dir is not empty, in output_dir under the file-name part of
+// base_name: "data/iris" with "out" writes "out/iris.result".
+RunFiles name_run_files(std::string_view base_name,
+                        std::string_view output_dir = {});
 
 // Deletes the intermediate files of the run (fmc1, qzf, qzf1, in that order).
 // Returns 0 when qzf1 was deleted and -1 when not; the other two deletions

@@ -1,15 +1,18 @@
 #include "driver/run.h"
 
+#include <filesystem>
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <string>
-#include <string_view>
+#include <system_error>
 #include <utility>
 #include <vector>
 
 #include "common/console.h"
 #include "common/messages.h"
 #include "driver/file_names.h"
+#include "driver/options.h"
 #include "evaluate/coverage_report.h"
 #include "evaluate/evaluation_report.h"
 #include "evaluate/results.h"
@@ -26,11 +29,6 @@
 
 namespace ruleval {
 namespace {
-
-constexpr const char* kDescription =
-    "Evaluates the rule set filename.intr on the test cases of filename.tst,\n"
-    "described by filename.fmc; iris, iris.tst and iris.fmc name the same "
-    "run.\n";
 
 int fail(const std::string& message, std::FILE* out) {
   std::fputs(message.c_str(), out);
@@ -57,10 +55,12 @@ RunNames run_names(const RunFiles& files) {
 
 // The stages in data order, each handed what the ones before it made; the
 // first failure ends the run. The results asked for go to their files, or
-// to out.
-Status run_stages(RunContext* context, const Console& console,
-                  MatchMethod method, const ResultRequests& results,
-                  std::FILE* out) {
+// to the real standard output.
+Status run_stages(RunContext* context, const RunStreams& streams,
+                  const RunOptions& options) {
+  const Console console(streams.report, streams.warnings);
+  const MatchMethod method = options.match_method;
+  const ResultRequests& results = options.results;
   const RunFiles& files = context->files;
   AttributeTable& table = context->table;
   CaseBuffer& cases = context->cases;
@@ -89,7 +89,7 @@ Status run_stages(RunContext* context, const Console& console,
   if (!status.ok()) return status;
   const RunNames names = run_names(files);
   const RunFindings findings{table, cases, context->rules, given, details};
-  ResultsWriter results_writer(results, names, findings, out);
+  ResultsWriter results_writer(results, names, findings, streams.out);
   results_writer.start();
   float accuracy = 0;
   status =
@@ -99,15 +99,41 @@ Status run_stages(RunContext* context, const Console& console,
   status = write_coverage_report(files.coverage, files.summary, table,
                                  context->rules, context->counters, accuracy);
   if (!status.ok()) return status;
-  return results_writer.finish(console.report());
+  return results_writer.finish(streams.explanations);
+}
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+bool out_carries_results(const ResultRequests& results) {
+  return results.json_path == "-" || results.predictions_path == "-";
+}
+
+// The streams of a run on out. discard, when the report is not to be
+// printed, receives the stream it goes to instead.
+Status choose_streams(std::FILE* out, const RunOptions& options,
+                      FileHandle* discard, RunStreams* streams) {
+  const bool out_taken = out_carries_results(options.results);
+  *streams = {out, out, out_taken ? options.warnings : out, options.warnings};
+  if (!options.quiet && !out_taken) return Status::Ok();
+  discard->reset(std::fopen("/dev/null", "w"));
+  if (*discard == nullptr) {
+    return Status::Fatal(render<Message::kCannotWriteFile>("/dev/null"));
+  }
+  streams->report = discard->get();
+  return Status::Ok();
 }
 
 }  // namespace
 
 RunOutcome run_evaluation(RunContext* context, std::FILE* out,
                           const RunOptions& options) {
-  Status status = run_stages(context, Console(out, options.warnings),
-                             options.match_method, options.results, out);
+  FileHandle discard;
+  RunStreams streams{};
+  Status status = choose_streams(out, options, &discard, &streams);
+  if (status.ok()) status = run_stages(context, streams, options);
   if (!status.ok()) return RunOutcome::failed(std::move(status));
   return RunOutcome::completed(options.keep_intermediate_files
                                    ? 0
@@ -116,27 +142,17 @@ RunOutcome run_evaluation(RunContext* context, std::FILE* out,
 
 namespace {
 
-// The command line's outcome, everything printed on out.
-int run_arguments(int argc, const char* const* argv, std::FILE* out,
+// A run on base_name, its failure printed on out.
+int run_base_name(const std::string& base_name, std::FILE* out,
                   const RunOptions& options) {
-  if (argc < 2 || !has_file_name(argv[1])) {
-    std::fputs(render<Message::kUsage>().c_str(), out);
-    std::fflush(out);
-    return 1;
-  }
-  const std::string_view argument = argv[1];
-  if (argument == "--help" || argument == "-h") {
-    std::fputs(render<Message::kUsage>().c_str(), out);
-    std::fputs(kDescription, out);
-    return 0;
-  }
-  if (argument == "--version") {
-    std::fputs("ruleval " RULEVAL_VERSION "\n", out);
-    return 0;
+  std::error_code error;
+  if (!options.output_dir.empty() &&
+      !std::filesystem::is_directory(options.output_dir, error)) {
+    return fail(render<Message::kNoOutputDirectory>(options.output_dir), out);
   }
   try {
     RunContext context;
-    context.files = name_run_files(argv[1]);
+    context.files = name_run_files(base_name, options.output_dir);
     const RunOutcome outcome = run_evaluation(&context, out, options);
     if (!outcome.status.ok()) {
       return fail(outcome.status.message(), out);
@@ -147,6 +163,32 @@ int run_arguments(int argc, const char* const* argv, std::FILE* out,
   } catch (const std::length_error&) {  // a size too large for a container
     return fail(render<Message::kOutOfMemory>(), out);
   }
+}
+
+// The command line's outcome, everything printed on out.
+int run_arguments(int argc, const char* const* argv, std::FILE* out,
+                  const RunOptions& defaults) {
+  Command command;
+  const Status parsed = parse_command_line(argc, argv, &command);
+  if (!parsed.ok()) return fail(parsed.message() + usage_text(), out);
+  switch (command.action) {
+    case Command::Action::kHelp:
+      std::fputs(help_text().c_str(), out);
+      return 0;
+    case Command::Action::kVersion:
+      std::fputs("ruleval " RULEVAL_VERSION "\n", out);
+      return 0;
+    case Command::Action::kRun:
+      break;
+  }
+  if (!command.base_name || !has_file_name(*command.base_name)) {
+    return fail(render<Message::kUsage>(), out);
+  }
+  RunOptions options = defaults;
+  options.results = std::move(command.results);
+  options.quiet = command.quiet;
+  options.output_dir = std::move(command.output_dir);
+  return run_base_name(*command.base_name, out, options);
 }
 
 }  // namespace

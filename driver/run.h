@@ -19,13 +19,30 @@ struct RunOptions {
   MatchMethod match_method = MatchMethod::kIndexed;
   // Where warnings go: what the run noticed but went on despite.
   std::FILE* warnings = stderr;
-  // What the run writes besides its specified outputs.
+  // What the run writes besides its specified outputs: --json,
+  // --predictions and --explain.
   ResultRequests results;
-  // No report on standard output; messages still appear.
+  // --quiet: no report on standard output; messages still appear.
   bool quiet = false;
-  // The directory every file of the run is written to; empty for beside
-  // the inputs.
+  // --output-dir: the directory every file of the run is written to; empty
+  // for beside the inputs. The command line names the files by it.
   std::string output_dir;
+};
+
+// Where one run prints, chosen from its options by run_evaluation.
+struct RunStreams {
+  // The real standard output, as handed to run_evaluation: the JSON
+  // document or the predictions asked for with "-" go here, and only here.
+  std::FILE* out;
+  // The text report (qualityno=N included): out, or a stream that discards
+  // everything when the options ask for quiet or out carries the JSON or
+  // the predictions.
+  std::FILE* report;
+  // The explanations of --explain: out, quiet or not; warnings when out
+  // carries the JSON or the predictions.
+  std::FILE* explanations;
+  // Warnings, from the options: standard error.
+  std::FILE* warnings;
 };
 
 // How a run ended.
@@ -43,15 +60,18 @@ struct RunOutcome {
   static RunOutcome failed(Status status) { return {std::move(status), 1}; }
 };
 
-// Runs every stage on the files named by context->files, printing the
-// report to out. A failure leaves every file written so far on disk for
-// inspection.
+// Runs every stage on the files named by context->files. out is the real
+// standard output; the report goes to it unless options ask for quiet or
+// for the JSON or the predictions on "-" (see RunStreams). A failure leaves
+// every file written so far on disk for inspection.
 RunOutcome run_evaluation(RunContext* context, std::FILE* out,
                           const RunOptions& options);
 
-// The whole program: usage, help and version, or a run on the first
-// argument. Prints everything, failures included, on out and returns the
-// process exit status (1 on every failure).
+// The whole program: usage, help and version, or a run on the base name
+// with the options of the command line, which take the place of those of
+// options (results, quiet and output_dir). Prints everything, failures
+// included, on out and returns the process exit status (1 on every
+// failure).
 int run_command_line(int argc, const char* const* argv, std::FILE* out,
                      const RunOptions& options = RunOptions());
 

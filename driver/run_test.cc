@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -53,13 +54,22 @@ std::string text_of(std::FILE* file) {
 }
 
 // Runs the program in-process with the given arguments.
-Outcome run(const std::vector<std::string>& args) {
+Outcome run(const std::vector<std::string>& args,
+            const RunOptions& options = RunOptions()) {
   std::vector<const char*> argv = {"ruleval"};
   for (const std::string& arg : args) argv.push_back(arg.c_str());
   std::FILE* out = std::tmpfile();
-  const int status =
-      run_command_line(static_cast<int>(argv.size()), argv.data(), out);
+  const int status = run_command_line(static_cast<int>(argv.size()),
+                                      argv.data(), out, options);
   return {status, text_of(out)};
+}
+
+// The names of the files in dir.
+std::set<std::string> files_in(const std::string& dir) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir))
+    names.insert(entry.path().filename().string());
+  return names;
 }
 
 class RunTest : public ::testing::Test {
@@ -93,7 +103,7 @@ TEST_F(RunTest, NamesThatNameNoFileGetTheUsageLine) {
 
 TEST_F(RunTest, CompletedRunLeavesTheOutputsAndNoIntermediateFile) {
   const std::string base = lay("data.v2/set");
-  const Outcome outcome = run({base + ".old.tst", "ignored"});
+  const Outcome outcome = run({base + ".old.tst"});
   EXPECT_EQ(0, outcome.status) << outcome.out;
   EXPECT_EQ(0u, outcome.out.find("qualityno=1\n"));
   const std::string last_line =
@@ -103,6 +113,44 @@ TEST_F(RunTest, CompletedRunLeavesTheOutputsAndNoIntermediateFile) {
     EXPECT_FALSE(fs::exists(base + ext)) << ext;
   for (const char* ext : {".result", ".tcover", ".sum"})
     EXPECT_TRUE(fs::exists(base + ext)) << ext;
+}
+
+TEST_F(RunTest, OutputDirectoryTakesEveryFileTheRunWrites) {
+  const std::string base = lay("in/set");
+  const std::string out_dir = dir_.file("out");
+  fs::create_directory(out_dir);
+  RunOptions keep;
+  keep.keep_intermediate_files = true;
+  const Outcome outcome =
+      run({"--output-dir", out_dir, base + ".tst", "--quiet"}, keep);
+  EXPECT_EQ(0, outcome.status) << outcome.out;
+  EXPECT_EQ("", outcome.out);
+  EXPECT_EQ((std::set<std::string>{"set.fmc", "set.tst", "set.intr"}),
+            files_in(dir_.file("in")));
+  EXPECT_EQ((std::set<std::string>{"set.qzf", "set.fmc1", "set.qzf1",
+                                   "set.result", "set.tcover", "set.sum"}),
+            files_in(out_dir));
+}
+
+TEST_F(RunTest, OutputDirectoryMustExist) {
+  const std::string base = lay("in/set");
+  write_file(dir_.file("plain"), "");
+  for (const std::string& out_dir :
+       {dir_.file("missing"), dir_.file("plain")}) {
+    const Outcome outcome = run({base, "--output-dir=" + out_dir});
+    EXPECT_EQ(1, outcome.status);
+    EXPECT_EQ("ruleval: output directory '" + out_dir +
+                  "' does not exist or is not a directory\n",
+              outcome.out);
+    EXPECT_EQ(3u, files_in(dir_.file("in")).size()) << out_dir;
+  }
+}
+
+TEST_F(RunTest, QuietRunStillPrintsItsFailure) {
+  const std::string base = lay("quiet");
+  fs::remove(base + ".intr");
+  EXPECT_EQ("\n Cannot open internal rule file: " + base + ".intr !\n",
+            run({"--quiet", base}).out);
 }
 
 TEST_F(RunTest, DroppedLinesAreWarnedOfApartFromTheReport) {
