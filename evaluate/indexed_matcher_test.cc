@@ -1,6 +1,6 @@
 // The indexed matcher against the straightforward one on many generated
 // data sets: every classification, every coverage list and every detail
-// kept for the results must agree.
+// kept for the results must agree, and an explanation must give the same.
 #include "evaluate/indexed_matcher.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 #include <limits>
 #include <random>
 
+#include "evaluate/case_explanation.h"
 #include "evaluate/rule_matcher.h"
 #include "tests/rule_fixtures.h"
 
@@ -183,6 +184,11 @@ void expect_same_matching(const AttributeTable& table, const CaseBuffer& cases,
     EXPECT_EQ(std::bit_cast<std::uint32_t>(want.runner_up_score),
               std::bit_cast<std::uint32_t>(have.runner_up_score))
         << "case " << c;
+    // An explanation recomputes the same.
+    const CaseExplanation explained = explain_case(table, rules, cases, c);
+    EXPECT_EQ(expected[c].class_code, explained.given.class_code) << c;
+    EXPECT_EQ(expected[c].decision, explained.given.decision) << c;
+    EXPECT_EQ(want.runner_up, explained.runner_up) << "case " << c;
   }
   EXPECT_EQ(expected_details.full_match_counts, got_details.full_match_counts);
   EXPECT_EQ(expected_details.full_matches, got_details.full_matches);
