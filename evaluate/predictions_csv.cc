@@ -38,6 +38,17 @@ void append_number(Number value, std::string* text) {
   text->append(digits, result.ptr);
 }
 
+// Appends the shortest text of score and returns the number it shows, as
+// as_written() gives it.
+double append_score_text(float score, std::string* text) {
+  char digits[48];
+  char* end = std::to_chars(digits, digits + sizeof digits, score).ptr;
+  text->append(digits, end);
+  double shown = 0;
+  std::from_chars(digits, end, shown);
+  return shown;
+}
+
 // "label:N" for every rule of the classes, numbered in concept order.
 std::vector<std::string> rule_references(
     const RuleStore& rules, const std::vector<std::string>& labels) {
@@ -104,7 +115,9 @@ void RowWriter::append(std::size_t c, std::size_t first,
 // not exist.
 void RowWriter::append_score(const CaseScore& score, Decision decision,
                              std::string* text) const {
-  if (decision != Decision::kNoMatch) append_number(score.score, text);
+  double shown = 0;
+  if (decision != Decision::kNoMatch)
+    shown = append_score_text(score.score, text);
   *text += ',';
   if (score.runner_up < 0) {
     *text += ",,";
@@ -112,9 +125,10 @@ void RowWriter::append_score(const CaseScore& score, Decision decision,
   }
   *text += fields_[static_cast<std::size_t>(score.runner_up)];
   *text += ',';
-  append_number(score.runner_up_score, text);
+  shown -= append_score_text(score.runner_up_score, text);
   *text += ',';
-  append_number(margin_between(score.score, score.runner_up_score), text);
+  // As margin_between(), from the texts at hand.
+  append_number(static_cast<float>(shown), text);
 }
 
 void RowWriter::append_full_matches(std::size_t c, std::size_t first,

@@ -80,6 +80,8 @@ Status explain_cases(const std::vector<int>& numbers, const RunNames& names,
   return Status::Ok();
 }
 
+bool in_file(const std::string& path) { return !path.empty() && path != "-"; }
+
 }  // namespace
 
 bool needs_match_details(const ResultRequests& requests) {
@@ -106,47 +108,60 @@ ResultsWriter::~ResultsWriter() {
   if (thread_.joinable()) thread_.join();
 }
 
-Status ResultsWriter::write_predictions_now(std::size_t workers) {
-  predictions_written_ = true;
+Status ResultsWriter::write_predictions(std::size_t workers) const {
   return write_to(requests_.predictions_path, out_, [&](const auto& sink) {
-    write_predictions(findings_, workers, sink);
+    ruleval::write_predictions(findings_, workers, sink);
   });
 }
 
+Status ResultsWriter::write_document() const {
+  return write_to(requests_.json_path, out_, [&](const auto& sink) {
+    const int classes = number_of_classes(findings_.table.attributes.back());
+    const ResultTally tally =
+        tally_results(findings_.cases, findings_.given, findings_.details,
+                      findings_.rules, classes);
+    sink(json_text(results_document(names_, findings_, tally)));
+  });
+}
+
+// The results that go to files; those for out wait for the report.
+Status ResultsWriter::write_files() const {
+  if (in_file(requests_.predictions_path)) {
+    const Status status = write_predictions(1);
+    if (!status.ok()) return status;
+  }
+  if (in_file(requests_.json_path)) return write_document();
+  return Status::Ok();
+}
+
 void ResultsWriter::start() {
-  const std::string& path = requests_.predictions_path;
-  if (path.empty() || path == "-") return;
+  if (!in_file(requests_.predictions_path) && !in_file(requests_.json_path))
+    return;
   // One core goes on with the reports; this thread takes another.
   thread_ = std::thread([this] {
     try {
-      predictions_status_ = write_predictions_now(1);
+      files_status_ = write_files();
     } catch (...) {
-      predictions_error_ = std::current_exception();
+      files_error_ = std::current_exception();
     }
   });
 }
 
 Status ResultsWriter::finish(std::FILE* explanations) {
-  if (thread_.joinable()) thread_.join();
-  if (predictions_error_) std::rethrow_exception(predictions_error_);
-  if (!predictions_status_.ok()) return predictions_status_;
-  if (!requests_.predictions_path.empty() && !predictions_written_) {
-    const Status status =
-        write_predictions_now(worker_count(findings_.cases.num_cases()));
-    if (!status.ok()) return status;
+  if (thread_.joinable()) {
+    thread_.join();
+  } else {
+    files_status_ = write_files();
   }
-  if (!requests_.json_path.empty()) {
-    const Status status =
-        write_to(requests_.json_path, out_, [&](const auto& sink) {
-          const int classes =
-              number_of_classes(findings_.table.attributes.back());
-          const ResultTally tally =
-              tally_results(findings_.cases, findings_.given, findings_.details,
-                            findings_.rules, classes);
-          sink(json_text(results_document(names_, findings_, tally)));
-        });
-    if (!status.ok()) return status;
+  if (files_error_) std::rethrow_exception(files_error_);
+  if (!files_status_.ok()) return files_status_;
+  Status status = Status::Ok();
+  if (requests_.predictions_path == "-") {
+    status = write_predictions(worker_count(findings_.cases.num_cases()));
+  } else if (requests_.json_path == "-") {
+    status = write_document();
   }
+  if (!status.ok()) return status;
   return explain_cases(requests_.explain_cases, names_, findings_,
                        explanations);
 }

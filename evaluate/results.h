@@ -45,8 +45,8 @@ Status check_explained_cases(const ResultRequests& requests,
 
 // Writes the results asked for: the predictions CSV and the JSON document,
 // each to its file, whole or not at all, or on out for "-", and the
-// explanations. A CSV that goes to a file is made from start() on, on a
-// thread of its own, while the run writes its reports.
+// explanations. What goes to files is made from start() on, on a thread of
+// its own, while the run writes its reports; the rest once they are done.
 class ResultsWriter {
  public:
   // names and findings must outlive the writer.
@@ -58,22 +58,23 @@ class ResultsWriter {
   ~ResultsWriter();
 
   void start();
-  // Writes the rest, the explanations on explanations, once the CSV is
+  // Writes the rest, the explanations on explanations, once the files are
   // done; the first failure.
   Status finish(std::FILE* explanations);
 
  private:
-  Status write_predictions_now(std::size_t workers);
+  Status write_predictions(std::size_t workers) const;
+  Status write_document() const;
+  Status write_files() const;
 
   const ResultRequests& requests_;
   const RunNames& names_;
   const RunFindings& findings_;
   std::FILE* out_;
   std::thread thread_;
-  // What the thread found: its status or what it threw.
-  Status predictions_status_ = Status::Ok();
-  std::exception_ptr predictions_error_;
-  bool predictions_written_ = false;
+  // How writing the files ended: its status, or what it threw.
+  Status files_status_ = Status::Ok();
+  std::exception_ptr files_error_;
 };
 
 }  // namespace ruleval
