@@ -49,6 +49,19 @@ Status encode_cases(const RunFiles& files, const AttributeTable& table,
   return status;
 }
 
+// Every file the run reads or writes.
+std::vector<std::string> run_file_paths(const RunFiles& files) {
+  return {files.description,
+          files.test_data,
+          files.rules,
+          files.test_codes,
+          files.selected_description,
+          files.ordered_cases,
+          files.result,
+          files.coverage,
+          files.summary};
+}
+
 RunNames run_names(const RunFiles& files) {
   return {RULEVAL_VERSION, files.description, files.test_data, files.rules};
 }
@@ -72,7 +85,8 @@ Status run_stages(RunContext* context, const RunStreams& streams,
   const SelectionPlan plan = plan_selection(&table.attributes);
   status = encode_cases(files, table, plan, console, &cases);
   if (!status.ok()) return status;
-  status = check_explained_cases(results, cases.num_cases());
+  status =
+      check_result_requests(results, cases.num_cases(), run_file_paths(files));
   if (!status.ok()) return status;
   status = select_attributes(files.selected_description, files.ordered_cases,
                              plan, cases, &table);

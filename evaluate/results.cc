@@ -1,6 +1,7 @@
 #include "evaluate/results.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <string_view>
@@ -82,19 +83,54 @@ Status explain_cases(const std::vector<int>& numbers, const RunNames& names,
 
 bool in_file(const std::string& path) { return !path.empty() && path != "-"; }
 
+// The path made absolute, its links and dot-dots resolved as far as it
+// exists; empty when that fails.
+std::filesystem::path resolved(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  if (error) return {};
+  std::filesystem::path result =
+      std::filesystem::weakly_canonical(absolute, error);
+  return error ? std::filesystem::path() : result;
+}
+
+// Whether the paths name one file, existing or not.
+bool same_file(const std::string& a, const std::string& b) {
+  std::error_code error;
+  if (std::filesystem::equivalent(a, b, error)) return true;
+  const std::filesystem::path first = resolved(a);
+  return !first.empty() && first == resolved(b);
+}
+
 }  // namespace
 
 bool needs_match_details(const ResultRequests& requests) {
   return !requests.json_path.empty() || !requests.predictions_path.empty();
 }
 
-Status check_explained_cases(const ResultRequests& requests,
-                             std::size_t num_cases) {
+Status check_result_requests(const ResultRequests& requests,
+                             std::size_t num_cases,
+                             const std::vector<std::string>& run_files) {
   for (const int n : requests.explain_cases) {
     if (n < 1 || static_cast<std::size_t>(n) > num_cases) {
       return Status::Fatal(render<Message::kExplainedCaseBeyondTestData>(
           n, static_cast<int>(num_cases)));
     }
+  }
+  for (const std::string* path :
+       {&requests.json_path, &requests.predictions_path}) {
+    if (!in_file(*path)) continue;
+    for (const std::string& file : run_files) {
+      if (same_file(*path, file)) {
+        return Status::Fatal(render<Message::kCannotWriteResults>(
+            *path, "it is a file of the run itself"));
+      }
+    }
+  }
+  if (in_file(requests.json_path) &&
+      same_file(requests.json_path, requests.predictions_path)) {
+    return Status::Fatal(render<Message::kCannotWriteResults>(
+        requests.json_path, "it is named for the predictions too"));
   }
   return Status::Ok();
 }

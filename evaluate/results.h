@@ -39,9 +39,12 @@ struct RunFindings {
 // Whether the requests need the matcher to keep its details.
 bool needs_match_details(const ResultRequests& requests);
 
-// Fails when a case to explain lies beyond the num_cases test cases.
-Status check_explained_cases(const ResultRequests& requests,
-                             std::size_t num_cases);
+// Fails when a case to explain lies beyond the num_cases test cases, or
+// when the JSON document or the predictions would take the place of one
+// of run_files (the files the run reads and writes) or of each other.
+Status check_result_requests(const ResultRequests& requests,
+                             std::size_t num_cases,
+                             const std::vector<std::string>& run_files);
 
 // Writes the results asked for: the predictions CSV and the JSON document,
 // each to its file, whole or not at all, or on out for "-", and the
