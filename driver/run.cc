@@ -66,14 +66,11 @@ RunNames run_names(const RunFiles& files) {
   return {RULEVAL_VERSION, files.description, files.test_data, files.rules};
 }
 
-// The stages in data order, each handed what the ones before it made; the
-// first failure ends the run. The results asked for go to their files, or
-// to the real standard output.
-Status run_stages(RunContext* context, const RunStreams& streams,
-                  const RunOptions& options) {
-  const Console console(streams.report, streams.warnings);
-  const MatchMethod method = options.match_method;
-  const ResultRequests& results = options.results;
+// The stages that read the inputs: the attributes, the test cases (in
+// selected order from then on) and the rules. The requests for results are
+// checked once the cases are counted.
+Status read_inputs(RunContext* context, const Console& console,
+                   const ResultRequests& results) {
   const RunFiles& files = context->files;
   AttributeTable& table = context->table;
   CaseBuffer& cases = context->cases;
@@ -93,17 +90,26 @@ Status run_stages(RunContext* context, const RunStreams& streams,
   if (!status.ok()) return status;
   status = check_class_codes(table.attributes, cases);
   if (!status.ok()) return status;
-  status =
-      read_rule_file(files.rules, table, console.report(), &context->rules);
-  if (!status.ok()) return status;
+  return read_rule_file(files.rules, table, console.report(), &context->rules);
+}
+
+// The stages that match the rules and write what they found: the reports,
+// and beside them the results asked for, which go to their files or to the
+// real standard output.
+Status evaluate(RunContext* context, const Console& console,
+                const RunStreams& streams, const RunOptions& options) {
+  const RunFiles& files = context->files;
+  const AttributeTable& table = context->table;
+  const CaseBuffer& cases = context->cases;
   std::vector<Classification> given;
   MatchDetails details;
-  status = match_rules(table, cases, method, &context->rules, &given,
-                       needs_match_details(results) ? &details : nullptr);
+  Status status =
+      match_rules(table, cases, options.match_method, &context->rules, &given,
+                  needs_match_details(options.results) ? &details : nullptr);
   if (!status.ok()) return status;
   const RunNames names = run_names(files);
   const RunFindings findings{table, cases, context->rules, given, details};
-  ResultsWriter results_writer(results, names, findings, streams.out);
+  ResultsWriter results_writer(options.results, names, findings, streams.out);
   results_writer.start();
   float accuracy = 0;
   status =
@@ -114,6 +120,16 @@ Status run_stages(RunContext* context, const RunStreams& streams,
                                  context->rules, context->counters, accuracy);
   if (!status.ok()) return status;
   return results_writer.finish(streams.explanations);
+}
+
+// The stages in data order, each handed what the ones before it made; the
+// first failure ends the run.
+Status run_stages(RunContext* context, const RunStreams& streams,
+                  const RunOptions& options) {
+  const Console console(streams.report, streams.warnings);
+  const Status status = read_inputs(context, console, options.results);
+  if (!status.ok()) return status;
+  return evaluate(context, console, streams, options);
 }
 
 struct FileCloser {
