@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The benchmark: on generated workloads, times ruleval, the same program
-# with the straightforward matcher (ruleval_reference) and the file I/O of a
-# run alone, prints their ratios, and checks that both matchers write the
-# same B.result, B.tcover, B.sum and standard output.
+# The benchmark: on generated workloads, times ruleval, ruleval asked for
+# the JSON results and the predictions CSV as well, the same program with
+# the straightforward matcher (ruleval_reference) and the file I/O of a run
+# alone, prints their ratios, and checks that all of them write the same
+# B.result, B.tcover, B.sum and standard output.
 #
 #   bench/run.sh [--small] [--no-reference] [--repeat N] [--work DIR]
 #                [--build-dir DIR]
@@ -86,17 +87,19 @@ run_dir() {
   echo "$dir/$sub"
 }
 
-# time_program DIR PROGRAM BASE COUNT: best wall time of COUNT runs in
-# seconds into $best, the largest peak resident set in KiB into $peak.
+# time_program DIR PROGRAM BASE COUNT [ARGUMENTS...]: best wall time of
+# COUNT runs in seconds into $best, the largest peak resident set in KiB
+# into $peak.
 time_program() {
   local dir=$1 program=$2 base=$3 count=$4 start end status
+  shift 4
   best=""
   peak=0
   for ((i = 0; i < count; i++)); do
     start=$(now)
     status=0
     (cd "$dir" && /usr/bin/time -f '%M' -o time.out \
-      "$program" "$base" > stdout) || status=$?
+      "$program" "$base" "$@" > stdout) || status=$?
     end=$(now)
     if [ "$status" -ne 0 ]; then
       echo "FAILED: $(basename "$program") $base in $dir, exit status $status" >&2
@@ -146,15 +149,27 @@ report_figures() {
 
 # ---- one workload ----------------------------------------------------------
 
+# differing DIR_A DIR_B NAME: the outputs of a run of NAME that differ
+# between the two directories, into $differ.
+differing() {
+  differ=()
+  for file in "$3.result" "$3.tcover" "$3.sum" stdout; do
+    cmp -s "$1/$file" "$2/$file" || differ+=("$file")
+  done
+}
+
 # bench_workload NAME RSS_TARGET_MIB SPEEDUP_TARGET IO_TARGET REF_COUNT
+#                RESULTS_TARGET_PERCENT
 # Times and checks the workload generated in $work/NAME. A target of "-"
 # prints no target.
 bench_workload() {
   local name=$1 rss_target=$2 speedup_target=$3 io_target=$4 ref_count=$5
-  local dir="$work/$name" fast ref keep
+  local results_target=$6
+  local dir="$work/$name" fast ref keep results
   fast=$(run_dir "$dir" "$name" fast)
   ref=$(run_dir "$dir" "$name" reference)
   keep=$(run_dir "$dir" "$name" keep)
+  results=$(run_dir "$dir" "$name" results)
 
   # The sizes of the files a run writes, its intermediate files kept.
   time_program "$keep" "$build/ruleval_keep" "$name" 1
@@ -182,6 +197,23 @@ bench_workload() {
   fi
   echo "$line (best of $repeat)"
 
+  time_program "$results" "$build/ruleval" "$name" "$repeat" \
+    --json "$name.json" --predictions "$name.csv"
+  line="  with JSON and CSV  $(printf '%8.3f' "$best") s  peak RSS"
+  line+=" $(mib "$peak") MiB (best of $repeat), $(awk -v a="$best" \
+-v b="$fast_time" 'BEGIN { printf "%+.0f", (b > 0 ? 100 * (a - b) / b : 0) }')%"
+  if [ "$results_target" != "-" ]; then
+    line+=" (target: at most +$results_target%)"
+  fi
+  echo "$line"
+  local differ
+  differing "$fast" "$results" "$name"
+  if [ ${#differ[@]} -gt 0 ]; then
+    echo "  OUTPUTS DIFFER with the results asked for: ${differ[*]}"
+    return 1
+  fi
+  rm -f "$results/$name.json" "$results/$name.csv"
+
   time_io "$dir" "$dir/$name.tst" "$result_size" "$qzf_size" "$qzf1_size" \
     "$repeat"
   local io_time=$best
@@ -204,10 +236,7 @@ bench_workload() {
       line+=" (target: at least ${speedup_target}x)"
     fi
     echo "$line"
-    local differ=()
-    for file in "$name.result" "$name.tcover" "$name.sum" stdout; do
-      cmp -s "$fast/$file" "$ref/$file" || differ+=("$file")
-    done
+    differing "$fast" "$ref" "$name"
     if [ ${#differ[@]} -gt 0 ]; then
       echo "  OUTPUTS DIFFER from the reference: ${differ[*]}"
       report_figures "$fast/stdout"
@@ -242,17 +271,17 @@ echo "ruleval benchmark, $build_type build in $build, workloads in $work"
 echo "$(uname -m), $(nproc) cores, $(date -u '+%Y-%m-%d %H:%M UTC')"
 
 generate small "$work/small"
-bench_workload small - - - "$repeat"
+bench_workload small - - - "$repeat" -
 if $small_only; then exit 0; fi
 
 reference_runs=0
 if $with_reference; then reference_runs=1; fi
 generate wide "$work/wide"
-bench_workload wide 64 - 3 "$reference_runs"
+bench_workload wide 64 - 3 "$reference_runs" 25
 generate wide-missing "$work/wide-missing"
-bench_workload wide-missing - - - "$reference_runs"
+bench_workload wide-missing - - - "$reference_runs" -
 generate rules "$work/rules"
-bench_workload rules 128 80 - "$reference_runs"
+bench_workload rules 128 80 - "$reference_runs" -
 
 echo "== scaling of ruleval (best of $repeat)"
 generate wide "$work/wide-quarter" --cases 250000

@@ -97,4 +97,31 @@ std::string truncated_integer(float point) {
   return format("%.0f", whole);
 }
 
+namespace {
+
+template <class Real>
+std::string shortest(Real value) {
+  char text[64];
+  const auto result = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, result.ptr);
+}
+
+}  // namespace
+
+std::string shortest_text(double value) { return shortest(value); }
+std::string shortest_text(float value) { return shortest(value); }
+
+double as_written(float value) {
+  if (!std::isfinite(value)) return static_cast<double>(value);
+  char text[64];
+  const char* end = std::to_chars(text, text + sizeof text, value).ptr;
+  double written = 0;
+  std::from_chars(text, end, written);
+  return written;
+}
+
+float margin_between(float winner, float runner_up) {
+  return static_cast<float>(as_written(winner) - as_written(runner_up));
+}
+
 }  // namespace ruleval

@@ -22,4 +22,17 @@ inline float to_single(double value) { return static_cast<float>(value); }
 // printed whole rather than wrapped.
 std::string truncated_integer(float point);
 
+// The shortest decimal text that reads back as the same value: "0.9",
+// "1e-07", "13"; "inf", "-inf" and "nan" for values that are not finite.
+std::string shortest_text(double value);
+std::string shortest_text(float value);
+
+// The number a single-precision value stands for as its shortest text
+// shows it: 0.1 for the float nearest 0.1.
+double as_written(float value);
+
+// The margin between two single-precision scores as their shortest texts
+// show them, in single precision: 0.8 between 2 and 1.2.
+float margin_between(float winner, float runner_up);
+
 }  // namespace ruleval

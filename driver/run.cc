@@ -15,6 +15,7 @@
 #include "driver/options.h"
 #include "evaluate/coverage_report.h"
 #include "evaluate/evaluation_report.h"
+#include "evaluate/results.h"
 #include "evaluate/rule_matcher.h"
 #include "prepare/attribute_file.h"
 #include "prepare/attribute_selection.h"
@@ -48,12 +49,28 @@ Status encode_cases(const RunFiles& files, const AttributeTable& table,
   return status;
 }
 
-// The stages in data order, each handed what the ones before it made; the
-// first failure ends the run.
-Status run_stages(RunContext* context, const RunStreams& streams,
-                  const RunOptions& options) {
-  const Console console(streams.report, streams.warnings);
-  const MatchMethod method = options.match_method;
+// Every file the run reads or writes.
+std::vector<std::string> run_file_paths(const RunFiles& files) {
+  return {files.description,
+          files.test_data,
+          files.rules,
+          files.test_codes,
+          files.selected_description,
+          files.ordered_cases,
+          files.result,
+          files.coverage,
+          files.summary};
+}
+
+RunNames run_names(const RunFiles& files) {
+  return {RULEVAL_VERSION, files.description, files.test_data, files.rules};
+}
+
+// The stages that read the inputs: the attributes, the test cases (in
+// selected order from then on) and the rules. The requests for results are
+// checked once the cases are counted.
+Status read_inputs(RunContext* context, const Console& console,
+                   const ResultRequests& results) {
   const RunFiles& files = context->files;
   AttributeTable& table = context->table;
   CaseBuffer& cases = context->cases;
@@ -65,24 +82,54 @@ Status run_stages(RunContext* context, const RunStreams& streams,
   const SelectionPlan plan = plan_selection(&table.attributes);
   status = encode_cases(files, table, plan, console, &cases);
   if (!status.ok()) return status;
+  status =
+      check_result_requests(results, cases.num_cases(), run_file_paths(files));
+  if (!status.ok()) return status;
   status = select_attributes(files.selected_description, files.ordered_cases,
                              plan, cases, &table);
   if (!status.ok()) return status;
   status = check_class_codes(table.attributes, cases);
   if (!status.ok()) return status;
-  status =
-      read_rule_file(files.rules, table, console.report(), &context->rules);
-  if (!status.ok()) return status;
+  return read_rule_file(files.rules, table, console.report(), &context->rules);
+}
+
+// The stages that match the rules and write what they found: the reports,
+// and beside them the results asked for, which go to their files or to the
+// real standard output.
+Status evaluate(RunContext* context, const Console& console,
+                const RunStreams& streams, const RunOptions& options) {
+  const RunFiles& files = context->files;
+  const AttributeTable& table = context->table;
+  const CaseBuffer& cases = context->cases;
   std::vector<Classification> given;
-  status = match_rules(table, cases, method, &context->rules, &given);
+  MatchDetails details;
+  Status status =
+      match_rules(table, cases, options.match_method, &context->rules, &given,
+                  needs_match_details(options.results) ? &details : nullptr);
   if (!status.ok()) return status;
+  const RunNames names = run_names(files);
+  const RunFindings findings{table, cases, context->rules, given, details};
+  ResultsWriter results_writer(options.results, names, findings, streams.out);
+  results_writer.start();
   float accuracy = 0;
   status =
       evaluate_test_cases(files.test_data, files.result, table, cases, given,
                           &context->counters, console.report(), &accuracy);
   if (!status.ok()) return status;
-  return write_coverage_report(files.coverage, files.summary, table,
-                               context->rules, context->counters, accuracy);
+  status = write_coverage_report(files.coverage, files.summary, table,
+                                 context->rules, context->counters, accuracy);
+  if (!status.ok()) return status;
+  return results_writer.finish(streams.explanations);
+}
+
+// The stages in data order, each handed what the ones before it made; the
+// first failure ends the run.
+Status run_stages(RunContext* context, const RunStreams& streams,
+                  const RunOptions& options) {
+  const Console console(streams.report, streams.warnings);
+  const Status status = read_inputs(context, console, options.results);
+  if (!status.ok()) return status;
+  return evaluate(context, console, streams, options);
 }
 
 struct FileCloser {

@@ -34,6 +34,15 @@ std::string class_label(const AttributeTable& table, const Attribute& decision,
   return label;
 }
 
+std::vector<std::string> class_labels(const AttributeTable& table) {
+  const Attribute& decision = table.attributes.back();
+  const int n = number_of_classes(decision);
+  std::vector<std::string> labels;
+  for (int k = 0; k < n; ++k)
+    labels.push_back(class_label(table, decision, k, n - 1));
+  return labels;
+}
+
 double printable(double value) {
   return std::isnan(value) ? std::numeric_limits<double>::quiet_NaN() : value;
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "common/attribute_table.h"
 
@@ -23,6 +24,10 @@ std::string class_condition(const AttributeTable& table,
 // condition "(...)" of a numeric one: the class as the result file writes it.
 std::string class_label(const AttributeTable& table, const Attribute& decision,
                         int k, int last);
+
+// The labels of every class of the table's decision attribute (its last),
+// as class_label gives them.
+std::vector<std::string> class_labels(const AttributeTable& table);
 
 // A boundary point as the reports print it: the truncated integer for an
 // integer attribute, "%f" otherwise.

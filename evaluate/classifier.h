@@ -25,11 +25,37 @@ struct Classification {
   bool no_match() const { return decision == Decision::kNoMatch; }
 };
 
+// What decided a case besides its class, kept only when the results ask for
+// it.
+struct CaseScore {
+  // The summed score of the class given, on the route that gave it; 0 for
+  // the majority class.
+  float score = 0;
+  // The class that comes next on the same route, by the same rule, and its
+  // score; -1 when no other class was a candidate.
+  int runner_up = -1;
+  float runner_up_score = 0;
+};
+
+// The matchers' findings per case beyond its class, when asked for.
+struct MatchDetails {
+  std::vector<CaseScore> scores;  // per case
+  // The rules of the classes each case fully matched, numbered in concept
+  // order: full_match_counts[c] of them for case c, case after case.
+  std::vector<std::uint32_t> full_match_counts;
+  std::vector<std::uint32_t> full_matches;
+};
+
 // Among the concepts whose flag is set, the first whose score exceeds every
 // earlier candidate's beyond the comparison's tolerance; when none beats the
 // starting score, the first candidate. REQUIRES: some flag is set.
 int choose_concept(const std::vector<float>& scores,
                    const std::vector<char>& candidates);
+
+// The scores of the class chosen among candidates and of the runner-up: the
+// concept choose_concept would choose with the chosen one left out.
+CaseScore score_choice(const std::vector<float>& scores,
+                       const std::vector<char>& candidates, int chosen);
 
 class Classifier {
  public:
@@ -38,9 +64,13 @@ class Classifier {
   // classifier.
   Classifier(const AttributeTable& table, const RuleStore& rules);
 
-  // Classifies case c.
-  Classification classify_case(const CaseBuffer& cases, std::size_t c,
-                               int majority_class);
+  // Classifies case c. When score is given, sets it, and appends to
+  // full_matches the rules of the classes that the case fully matches,
+  // numbered in concept order.
+  Classification classify_case(
+      const CaseBuffer& cases, std::size_t c, int majority_class,
+      CaseScore* score = nullptr,
+      std::vector<std::uint32_t>* full_matches = nullptr);
 
  private:
   const RuleStore& rules_;

@@ -25,19 +25,10 @@ struct Tally {
   int with_missing_values_correct = 0;
 };
 
-// Whether case c lacks the value of a condition attribute.
-bool lacks_condition_value(const CaseBuffer& cases, std::size_t c) {
-  for (std::size_t j = 0; j + 1 < cases.record_length(); ++j) {
-    if (cases.code(c, j) == kMissingCode) return true;
-  }
-  return false;
-}
-
 // Counts scored case c, given class `given` and of class `actual`.
 void score_case(const CaseBuffer& cases, std::size_t c, int actual,
                 Classification given, RunCounters* counters, Tally* tally) {
-  const bool holes =
-      cases.may_hold_missing_values() && lacks_condition_value(cases, c);
+  const bool holes = lacks_condition_value(cases, c);
   ++tally->num_cases;
   if (given.partial_match()) ++counters->partial_match_count;
   if (given.no_match()) ++counters->no_match_count;
@@ -53,8 +44,7 @@ void score_case(const CaseBuffer& cases, std::size_t c, int actual,
 // Counts case c, which has no class value.
 void pass_unscored_case(const CaseBuffer& cases, std::size_t c, Tally* tally) {
   ++tally->unscored;
-  if (cases.may_hold_missing_values() && lacks_condition_value(cases, c))
-    tally->condition_values_missing = true;
+  if (lacks_condition_value(cases, c)) tally->condition_values_missing = true;
 }
 
 // The text after each raw test line for every class: " -> " and its label.
@@ -85,11 +75,11 @@ Status classify_all(InputFile& test_data, const std::string& test_path,
     if (line.ends_with('\r')) line.remove_suffix(1);
     result.write(line);
     result.write(suffixes[static_cast<std::size_t>(given.class_code)]);
-    const std::uint32_t actual = cases.class_code(c);
-    if (actual == kMissingCode) {
-      pass_unscored_case(cases, c, tally);
+    if (case_is_scored(cases, c)) {
+      score_case(cases, c, static_cast<int>(cases.class_code(c)), given,
+                 counters, tally);
     } else {
-      score_case(cases, c, static_cast<int>(actual), given, counters, tally);
+      pass_unscored_case(cases, c, tally);
     }
   }
   if (tally->with_missing_values > 0) tally->condition_values_missing = true;
@@ -135,6 +125,14 @@ void write_figures(const Tally& tally, float accuracy,
 }
 
 }  // namespace
+
+bool lacks_condition_value(const CaseBuffer& cases, std::size_t c) {
+  if (!cases.may_hold_missing_values()) return false;
+  for (std::size_t j = 0; j + 1 < cases.record_length(); ++j) {
+    if (cases.code(c, j) == kMissingCode) return true;
+  }
+  return false;
+}
 
 int ConfusionMatrix::row_sum(int i) const {
   int sum = 0;

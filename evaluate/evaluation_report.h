@@ -16,6 +16,15 @@
 
 namespace ruleval {
 
+// Whether case c counts in the figures: a case whose class is not known is
+// classified and written, but not scored.
+inline bool case_is_scored(const CaseBuffer& cases, std::size_t c) {
+  return cases.class_code(c) != kMissingCode;
+}
+
+// Whether case c lacks the value of a condition attribute.
+bool lacks_condition_value(const CaseBuffer& cases, std::size_t c);
+
 // Test cases counted by actual class (row) and class given (column).
 class ConfusionMatrix {
  public:

@@ -64,6 +64,14 @@ struct BlockCoverage {
   std::vector<CaseList> negative;
 };
 
+// The details of one block's cases, when asked for: its parts of the
+// per-case arrays, and its full matches case after case.
+struct BlockDetails {
+  CaseScore* scores = nullptr;
+  std::uint32_t* full_match_counts = nullptr;
+  std::vector<std::uint32_t> full_matches;
+};
+
 // Matches the cases of one block; owns what a case's matching needs.
 class BlockMatcher {
  public:
@@ -79,10 +87,17 @@ class BlockMatcher {
         scores_(index.class_count()),
         flags_(index.class_count()) {}
 
+  // Matches cases begin to end - 1; given and the arrays of details (when
+  // given) start at case begin.
   void match(std::size_t begin, std::size_t end, BlockCoverage* coverage,
-             Classification* given);
+             Classification* given, BlockDetails* details);
 
  private:
+  template <bool kDetailed>
+  void match_cases(std::size_t begin, std::size_t end, BlockCoverage* coverage,
+                   Classification* given, BlockDetails* details);
+  void record_details(const Classification& given, std::size_t k,
+                      BlockDetails* details) const;
   const unsigned char* count_bytes() const {
     return reinterpret_cast<const unsigned char*>(counts_.data());
   }
@@ -117,15 +132,55 @@ class BlockMatcher {
 };
 
 void BlockMatcher::match(std::size_t begin, std::size_t end,
-                         BlockCoverage* coverage, Classification* given) {
+                         BlockCoverage* coverage, Classification* given,
+                         BlockDetails* details) {
   coverage->positive.resize(index_.rule_count());
   coverage->negative.resize(index_.rule_count());
+  if (details != nullptr) {
+    match_cases<true>(begin, end, coverage, given, details);
+  } else {
+    match_cases<false>(begin, end, coverage, given, details);
+  }
+}
+
+// The loop over the cases, built twice so that a run that keeps no details
+// pays nothing for them.
+template <bool kDetailed>
+void BlockMatcher::match_cases(std::size_t begin, std::size_t end,
+                               BlockCoverage* coverage, Classification* given,
+                               BlockDetails* details) {
   for (std::size_t c = begin; c < end; ++c) {
     count_met_conditions(c);
     match_one_by_one(c);
     find_full_matches();
     record_coverage(c, coverage);
     given[c - begin] = classify();
+    if constexpr (kDetailed)
+      record_details(given[c - begin], c - begin, details);
+  }
+}
+
+// The scores classify() left and the full matches of the classes' rules.
+void BlockMatcher::record_details(const Classification& given, std::size_t k,
+                                  BlockDetails* details) const {
+  std::uint32_t count = 0;
+  for (const std::size_t r : full_) {
+    if (r >= index_.class_rule_count()) break;
+    details->full_matches.push_back(static_cast<std::uint32_t>(r));
+    ++count;
+  }
+  details->full_match_counts[k] = count;
+  switch (given.decision) {
+    case Decision::kFullMatch:
+      details->scores[k] = score_choice(scores_, flags_, given.class_code);
+      break;
+    case Decision::kPartialMatch:
+      details->scores[k] =
+          score_choice(scores_, index_.class_has_rules(), given.class_code);
+      break;
+    case Decision::kNoMatch:
+      details->scores[k] = CaseScore{};
+      break;
   }
 }
 
@@ -288,6 +343,35 @@ CaseList join_blocks(std::vector<BlockCoverage>& blocks,
   return joined;
 }
 
+// Sizes the per-case arrays of details for n cases and gives every block
+// its parts of them.
+std::vector<BlockDetails> start_details(MatchDetails* details, std::size_t n,
+                                        std::size_t blocks) {
+  details->scores.assign(n, CaseScore{});
+  details->full_match_counts.assign(n, 0);
+  details->full_matches.clear();
+  std::vector<BlockDetails> parts(blocks);
+  for (std::size_t b = 0; b < blocks; ++b) {
+    const std::size_t begin = n * b / blocks;
+    parts[b].scores = details->scores.data() + begin;
+    parts[b].full_match_counts = details->full_match_counts.data() + begin;
+  }
+  return parts;
+}
+
+// Joins the blocks' full matches, block after block.
+void join_details(std::vector<BlockDetails>& parts, MatchDetails* details) {
+  std::size_t total = 0;
+  for (const BlockDetails& part : parts) total += part.full_matches.size();
+  details->full_matches.reserve(total);
+  for (BlockDetails& part : parts) {
+    details->full_matches.insert(details->full_matches.end(),
+                                 part.full_matches.begin(),
+                                 part.full_matches.end());
+    std::vector<std::uint32_t>().swap(part.full_matches);
+  }
+}
+
 // Stores the blocks' lists in the rules, numbered in concept order.
 Status store_coverage(std::vector<BlockCoverage>& blocks, RuleStore* rules) {
   std::size_t r = 0;
@@ -315,18 +399,22 @@ Status store_coverage(std::vector<BlockCoverage>& blocks, RuleStore* rules) {
 
 Status match_indexed(const AttributeTable& table, const CaseBuffer& cases,
                      RuleStore* rules, std::vector<Classification>* given,
-                     std::size_t threads) {
+                     std::size_t threads, MatchDetails* details) {
   const RuleIndex index(table, *rules);
   const std::size_t n = cases.num_cases();
   given->assign(n, Classification{});
   const std::size_t blocks = block_count(n, threads);
   std::vector<BlockCoverage> coverage(blocks);
+  std::vector<BlockDetails> parts;
+  if (details != nullptr) parts = start_details(details, n, blocks);
   run_in_parallel(blocks, [&](std::size_t b) {
     const std::size_t begin = n * b / blocks;
     const std::size_t end = n * (b + 1) / blocks;
     BlockMatcher matcher(index, cases, rules->majority_class);
-    matcher.match(begin, end, &coverage[b], given->data() + begin);
+    matcher.match(begin, end, &coverage[b], given->data() + begin,
+                  parts.empty() ? nullptr : &parts[b]);
   });
+  if (details != nullptr) join_details(parts, details);
   return store_coverage(coverage, rules);
 }
 

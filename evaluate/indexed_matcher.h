@@ -17,6 +17,6 @@ namespace ruleval {
 // As match_rules, on `threads` blocks (0: one per core, as many as pay).
 Status match_indexed(const AttributeTable& table, const CaseBuffer& cases,
                      RuleStore* rules, std::vector<Classification>* given,
-                     std::size_t threads = 0);
+                     std::size_t threads = 0, MatchDetails* details = nullptr);
 
 }  // namespace ruleval

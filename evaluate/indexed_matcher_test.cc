@@ -1,14 +1,17 @@
 // The indexed matcher against the straightforward one on many generated
-// data sets: every classification and every coverage list must agree.
+// data sets: every classification, every coverage list and every detail
+// kept for the results must agree, and an explanation must give the same.
 #include "evaluate/indexed_matcher.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <random>
 
+#include "evaluate/case_explanation.h"
 #include "evaluate/rule_matcher.h"
 #include "tests/rule_fixtures.h"
 
@@ -161,17 +164,39 @@ void expect_same_matching(const AttributeTable& table, const CaseBuffer& cases,
                           const RuleStore& rules, std::size_t threads) {
   RuleStore expected_rules = rules;
   std::vector<Classification> expected;
+  MatchDetails expected_details;
   ASSERT_TRUE(match_rules(table, cases, MatchMethod::kReference,
-                          &expected_rules, &expected)
+                          &expected_rules, &expected, &expected_details)
                   .ok());
   RuleStore got_rules = rules;
   std::vector<Classification> got;
-  ASSERT_TRUE(match_indexed(table, cases, &got_rules, &got, threads).ok());
+  MatchDetails got_details;
+  ASSERT_TRUE(
+      match_indexed(table, cases, &got_rules, &got, threads, &got_details)
+          .ok());
   ASSERT_EQ(expected.size(), got.size());
+  ASSERT_EQ(got.size(), got_details.scores.size());
   for (std::size_t c = 0; c < got.size(); ++c) {
     EXPECT_EQ(expected[c].class_code, got[c].class_code) << "case " << c;
     EXPECT_EQ(expected[c].decision, got[c].decision) << "case " << c;
+    const CaseScore& want = expected_details.scores[c];
+    const CaseScore& have = got_details.scores[c];
+    EXPECT_EQ(want.runner_up, have.runner_up) << "case " << c;
+    // Bitwise, so that not-a-number scores compare too.
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(want.score),
+              std::bit_cast<std::uint32_t>(have.score))
+        << "case " << c;
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(want.runner_up_score),
+              std::bit_cast<std::uint32_t>(have.runner_up_score))
+        << "case " << c;
+    // An explanation recomputes the same.
+    const CaseExplanation explained = explain_case(table, rules, cases, c);
+    EXPECT_EQ(expected[c].class_code, explained.given.class_code) << c;
+    EXPECT_EQ(expected[c].decision, explained.given.decision) << c;
+    EXPECT_EQ(want.runner_up, explained.runner_up) << "case " << c;
   }
+  EXPECT_EQ(expected_details.full_match_counts, got_details.full_match_counts);
+  EXPECT_EQ(expected_details.full_matches, got_details.full_matches);
   for (std::size_t i = 0; i < rules.concepts.size(); ++i) {
     for (std::size_t j = 0; j < rules.concepts[i].size(); ++j) {
       const Rule& want = expected_rules.concepts[i][j];

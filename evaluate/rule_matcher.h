@@ -25,9 +25,11 @@ enum class MatchMethod {
 
 // Stores in rules the coverage of every rule of every concept, and sets
 // given[c] to the classification of case c. The table is the selected one,
-// the rules checked against it by the rule reader.
+// the rules checked against it by the rule reader. When details is given,
+// fills it too: the same findings by either method.
 Status match_rules(const AttributeTable& table, const CaseBuffer& cases,
                    MatchMethod method, RuleStore* rules,
-                   std::vector<Classification>* given);
+                   std::vector<Classification>* given,
+                   MatchDetails* details = nullptr);
 
 }  // namespace ruleval

@@ -83,12 +83,12 @@ Status RuleParser::parse_header(std::FILE* out, int* concept_num,
   const std::size_t majority_at = scanner_.position();
   if (status.ok())
     status = parser_.integer_after("Majority_class=", &store->majority_class);
-  int quality_number = 0;
   if (status.ok()) status = parser_.key("Rule_qualityno=");
-  if (status.ok())
-    status = parser_.integer_after("Rule_qualityno=", &quality_number);
+  if (status.ok()) {
+    status = parser_.integer_after("Rule_qualityno=", &store->quality_number);
+  }
   if (!status.ok()) return status;
-  std::fprintf(out, "qualityno=%d\n", quality_number);
+  std::fprintf(out, "qualityno=%d\n", store->quality_number);
 
   const std::string& name = decision().name;
   if (*concept_num < class_count_) {

@@ -71,6 +71,9 @@ struct RuleStore {
   std::vector<std::vector<Rule>> concepts;
   // The class given when no consulted concept has a rule.
   int majority_class = 0;
+  // The header's Rule_qualityno: the measure the qualities were computed
+  // with.
+  int quality_number = 0;
 
   int concept_count() const { return static_cast<int>(concepts.size()); }
   int rule_count(std::size_t concept_index) const {
