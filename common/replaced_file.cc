@@ -52,7 +52,7 @@ bool ReplacedFile::open(const std::string& path) {
   return true;
 }
 
-bool ReplacedFile::finish() {
+bool ReplacedFile::close() {
   if (file_ == nullptr) return false;
   if (error_ != 0) return fail(error_);
   if (std::fflush(file_) != 0 || std::ferror(file_) != 0)
@@ -60,6 +60,11 @@ bool ReplacedFile::finish() {
   const int closed = std::fclose(file_);
   file_ = nullptr;
   if (closed != 0) return fail(errno_or_io());
+  return true;
+}
+
+bool ReplacedFile::commit() {
+  if (file_ != nullptr || temporary_.empty()) return false;
   if (std::rename(temporary_.c_str(), path_.c_str()) != 0)
     return fail(errno_or_io());
   temporary_.clear();

@@ -32,7 +32,12 @@ class ReplacedFile {
 
   // Closes the temporary file and gives it the file's name; false when a
   // write, the close or the renaming failed, the temporary file removed.
-  bool finish();
+  bool finish() { return close() && commit(); }
+  // The two steps of finish(), for a file whose text is complete before it
+  // may take its name: close() ends the writing (false when a write or the
+  // close failed), commit() gives the closed file its name.
+  bool close();
+  bool commit();
 
   // Why open() or finish() failed, as the system says it.
   const std::string& reason() const { return reason_; }

@@ -180,11 +180,18 @@ TEST_F(RunTest, WriteFailuresStopTheRun) {
   for (const char* ext : {".fmc1", ".qzf1", ".result", ".tcover", ".sum"}) {
     const std::string base = lay(std::string("full") + (ext + 1));
     fs::create_symlink("/dev/full", base + ext);
-    const Outcome outcome = run({base});
+    const Outcome outcome =
+        run({base, "--json", base + ".json", "--predictions", base + ".csv"});
     EXPECT_EQ(1, outcome.status) << ext;
     const std::string message = "\nCannot write file: " + base + ext + " ...\n";
     EXPECT_TRUE(outcome.out.ends_with(message)) << outcome.out;
     EXPECT_TRUE(fs::exists(base + ".qzf")) << ext;  // left for inspection
+    // Results made beside the reports never outlive a failed run.
+    for (const std::string& name : files_in(dir_.path().string())) {
+      EXPECT_FALSE(name.ends_with(".json") || name.ends_with(".csv") ||
+                   name.find(".tmp") != std::string::npos)
+          << ext << ": " << name;
+    }
   }
 }
 

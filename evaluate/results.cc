@@ -21,9 +21,15 @@ namespace {
 using Writer =
     std::function<void(const std::function<void(std::string_view)>&)>;
 
-// Hands what writer writes to path: to out for "-", otherwise to the file,
-// whole or not at all.
-Status write_to(const std::string& path, std::FILE* out, const Writer& writer) {
+Status cannot_write(const std::string& path, const ReplacedFile& file) {
+  return Status::Fatal(
+      render<Message::kCannotWriteResults>(path, file.reason()));
+}
+
+// Hands what writer writes to path: to out for "-", otherwise to file,
+// which is closed but takes the name only when committed.
+Status write_to(const std::string& path, std::FILE* out, ReplacedFile* file,
+                const Writer& writer) {
   if (path == "-") {
     writer([out](std::string_view text) {
       std::fwrite(text.data(), 1, text.size(), out);
@@ -31,13 +37,11 @@ Status write_to(const std::string& path, std::FILE* out, const Writer& writer) {
     std::fflush(out);
     return Status::Ok();
   }
-  ReplacedFile file;
-  if (file.open(path)) {
-    writer([&file](std::string_view text) { file.write(text); });
-    if (file.finish()) return Status::Ok();
+  if (file->open(path)) {
+    writer([file](std::string_view text) { file->write(text); });
+    if (file->close()) return Status::Ok();
   }
-  return Status::Fatal(
-      render<Message::kCannotWriteResults>(path, file.reason()));
+  return cannot_write(path, *file);
 }
 
 // The lines of the test data with the given numbers (from 1), without
@@ -144,24 +148,27 @@ ResultsWriter::~ResultsWriter() {
   if (thread_.joinable()) thread_.join();
 }
 
-Status ResultsWriter::write_predictions(std::size_t workers) const {
-  return write_to(requests_.predictions_path, out_, [&](const auto& sink) {
-    ruleval::write_predictions(findings_, workers, sink);
-  });
+Status ResultsWriter::write_predictions(std::size_t workers) {
+  return write_to(requests_.predictions_path, out_, &predictions_file_,
+                  [&](const auto& sink) {
+                    ruleval::write_predictions(findings_, workers, sink);
+                  });
 }
 
-Status ResultsWriter::write_document() const {
-  return write_to(requests_.json_path, out_, [&](const auto& sink) {
-    const int classes = number_of_classes(findings_.table.attributes.back());
-    const ResultTally tally =
-        tally_results(findings_.cases, findings_.given, findings_.details,
-                      findings_.rules, classes);
-    sink(json_text(results_document(names_, findings_, tally)));
-  });
+Status ResultsWriter::write_document() {
+  return write_to(
+      requests_.json_path, out_, &document_file_, [&](const auto& sink) {
+        const int classes =
+            number_of_classes(findings_.table.attributes.back());
+        const ResultTally tally =
+            tally_results(findings_.cases, findings_.given, findings_.details,
+                          findings_.rules, classes);
+        sink(json_text(results_document(names_, findings_, tally)));
+      });
 }
 
 // The results that go to files; those for out wait for the report.
-Status ResultsWriter::write_files() const {
+Status ResultsWriter::write_files() {
   if (in_file(requests_.predictions_path)) {
     const Status status = write_predictions(1);
     if (!status.ok()) return status;
@@ -191,6 +198,12 @@ Status ResultsWriter::finish(std::FILE* explanations) {
   }
   if (files_error_) std::rethrow_exception(files_error_);
   if (!files_status_.ok()) return files_status_;
+  // The files take their names only now, the reports being complete: a
+  // run that fails leaves none of them.
+  if (in_file(requests_.predictions_path) && !predictions_file_.commit())
+    return cannot_write(requests_.predictions_path, predictions_file_);
+  if (in_file(requests_.json_path) && !document_file_.commit())
+    return cannot_write(requests_.json_path, document_file_);
   Status status = Status::Ok();
   if (requests_.predictions_path == "-") {
     status = write_predictions(worker_count(findings_.cases.num_cases()));

@@ -12,6 +12,7 @@
 
 #include "common/attribute_table.h"
 #include "common/case_buffer.h"
+#include "common/replaced_file.h"
 #include "common/status.h"
 #include "evaluate/classifier.h"
 #include "evaluate/result_requests.h"
@@ -49,7 +50,8 @@ Status check_result_requests(const ResultRequests& requests,
 // Writes the results asked for: the predictions CSV and the JSON document,
 // each to its file, whole or not at all, or on out for "-", and the
 // explanations. What goes to files is made from start() on, on a thread of
-// its own, while the run writes its reports; the rest once they are done.
+// its own, while the run writes its reports, and takes its name in finish()
+// once they are done; the rest is written then too.
 class ResultsWriter {
  public:
   // names and findings must outlive the writer.
@@ -66,14 +68,18 @@ class ResultsWriter {
   Status finish(std::FILE* explanations);
 
  private:
-  Status write_predictions(std::size_t workers) const;
-  Status write_document() const;
-  Status write_files() const;
+  Status write_predictions(std::size_t workers);
+  Status write_document();
+  Status write_files();
 
   const ResultRequests& requests_;
   const RunNames& names_;
   const RunFindings& findings_;
   std::FILE* out_;
+  // The files written, kept apart from their names until the run is done;
+  // dropped unnamed when it fails.
+  ReplacedFile predictions_file_;
+  ReplacedFile document_file_;
   std::thread thread_;
   // How writing the files ended: its status, or what it threw.
   Status files_status_ = Status::Ok();
