@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "common/console.h"
+#include "common/input_file.h"
 #include "common/messages.h"
 #include "driver/file_names.h"
+#include "driver/intermediate_files.h"
 #include "driver/options.h"
 #include "evaluate/coverage_report.h"
 #include "evaluate/evaluation_report.h"
@@ -40,10 +42,16 @@ int fail(const std::string& message, std::FILE* out) {
 // printed whether or not encoding succeeds.
 Status encode_cases(const RunFiles& files, const AttributeTable& table,
                     const SelectionPlan& plan, const Console& console,
-                    CaseBuffer* cases) {
+                    IntermediateFiles* intermediate, CaseBuffer* cases) {
+  // B.qzf is checked once B.tst opens: a B.tst that does not is said first.
+  if (InputFile test_data; test_data.open(files.test_data)) {
+    const Status status = intermediate->check_codes_file();
+    if (!status.ok()) return status;
+    intermediate->codes_begun(table);
+  }
   std::string warning;
   const Status status =
-      encode_test_cases(files.test_data, files.test_codes, table,
+      encode_test_cases(files.test_data, intermediate->codes_path(), table,
                         plan.kept_rows(), cases, &warning);
   console.warn(warning);
   return status;
@@ -70,7 +78,8 @@ RunNames run_names(const RunFiles& files) {
 // selected order from then on) and the rules. The requests for results are
 // checked once the cases are counted.
 Status read_inputs(RunContext* context, const Console& console,
-                   const ResultRequests& results) {
+                   const ResultRequests& results,
+                   IntermediateFiles* intermediate) {
   const RunFiles& files = context->files;
   AttributeTable& table = context->table;
   CaseBuffer& cases = context->cases;
@@ -78,15 +87,14 @@ Status read_inputs(RunContext* context, const Console& console,
   Status status =
       read_attribute_file(files.description, &table, &declared_cases);
   if (!status.ok()) return status;
-  // A plan that fails ends the run in select_attributes, after encoding.
+  // A plan that fails ends the run at the selection, after encoding.
   const SelectionPlan plan = plan_selection(&table.attributes);
-  status = encode_cases(files, table, plan, console, &cases);
+  status = encode_cases(files, table, plan, console, intermediate, &cases);
   if (!status.ok()) return status;
   status =
       check_result_requests(results, cases.num_cases(), run_file_paths(files));
   if (!status.ok()) return status;
-  status = select_attributes(files.selected_description, files.ordered_cases,
-                             plan, cases, &table);
+  status = intermediate->select(plan, cases, &table);
   if (!status.ok()) return status;
   status = check_class_codes(table.attributes, cases);
   if (!status.ok()) return status;
@@ -125,9 +133,10 @@ Status evaluate(RunContext* context, const Console& console,
 // The stages in data order, each handed what the ones before it made; the
 // first failure ends the run.
 Status run_stages(RunContext* context, const RunStreams& streams,
-                  const RunOptions& options) {
+                  const RunOptions& options, IntermediateFiles* intermediate) {
   const Console console(streams.report, streams.warnings);
-  const Status status = read_inputs(context, console, options.results);
+  const Status status =
+      read_inputs(context, console, options.results, intermediate);
   if (!status.ok()) return status;
   return evaluate(context, console, streams, options);
 }
@@ -163,11 +172,21 @@ RunOutcome run_evaluation(RunContext* context, std::FILE* out,
   FileHandle discard;
   RunStreams streams{};
   Status status = choose_streams(out, options, &discard, &streams);
-  if (status.ok()) status = run_stages(context, streams, options);
   if (!status.ok()) return RunOutcome::failed(std::move(status));
-  return RunOutcome::completed(options.keep_intermediate_files
-                                   ? 0
-                                   : delete_intermediate_files(context->files));
+  IntermediateFiles intermediate(context->files,
+                                 options.keep_intermediate_files);
+  try {
+    status = run_stages(context, streams, options, &intermediate);
+  } catch (...) {
+    intermediate.write_after_failure(context->table, context->cases);
+    throw;
+  }
+  if (!status.ok()) {
+    intermediate.write_after_failure(context->table, context->cases);
+    return RunOutcome::failed(std::move(status));
+  }
+  intermediate.remove_after_completion();
+  return RunOutcome::completed();
 }
 
 namespace {

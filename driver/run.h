@@ -13,7 +13,8 @@
 namespace ruleval {
 
 struct RunOptions {
-  // Leaves B.fmc1, B.qzf and B.qzf1 on disk after a completed run.
+  // Writes B.qzf, B.fmc1 and B.qzf1 as the run goes and leaves them on disk
+  // after a completed run.
   bool keep_intermediate_files = false;
   // How rules are matched against the cases; the results are the same.
   MatchMethod match_method = MatchMethod::kIndexed;
@@ -50,20 +51,19 @@ struct RunOutcome {
   // Ok when every stage completed; otherwise the failure that ended the
   // run, its message printed as it stands.
   Status status = Status::Ok();
-  // What the process exits with: 1 after a failure; after a completed run
-  // 0, or -1 when B.qzf1 could not be deleted.
+  // What the process exits with: 0 after a completed run, 1 after a
+  // failure.
   int exit_status = 0;
 
-  static RunOutcome completed(int exit_status) {
-    return {Status::Ok(), exit_status};
-  }
+  static RunOutcome completed() { return {Status::Ok(), 0}; }
   static RunOutcome failed(Status status) { return {std::move(status), 1}; }
 };
 
 // Runs every stage on the files named by context->files. out is the real
 // standard output; the report goes to it unless options ask for quiet or
-// for the JSON or the predictions on "-" (see RunStreams). A failure leaves
-// every file written so far on disk for inspection.
+// for the JSON or the predictions on "-" (see RunStreams). A completed run
+// leaves no intermediate file; a failure leaves those of the stages before
+// it for inspection (see IntermediateFiles).
 RunOutcome run_evaluation(RunContext* context, std::FILE* out,
                           const RunOptions& options);
 

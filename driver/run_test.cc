@@ -115,6 +115,48 @@ TEST_F(RunTest, CompletedRunLeavesTheOutputsAndNoIntermediateFile) {
     EXPECT_TRUE(fs::exists(base + ext)) << ext;
 }
 
+// A failed run writes the intermediate files of the stages before the
+// failure only then, and as a run that keeps them writes them; the test
+// data ends on a line with too few values, whose codes end B.qzf.
+TEST_F(RunTest, FailureLeavesTheIntermediateFilesOfAKeptRun) {
+  struct Failure {
+    const char* name;
+    std::vector<std::string> extra_args;
+    const char* spoilt_ext;  // made a directory, or emptied for ".intr"
+    std::set<std::string> left;
+  };
+  const Failure failures[] = {
+      {"rules", {}, ".intr", {".qzf", ".fmc1", ".qzf1"}},
+      {"result", {}, ".result", {".qzf", ".fmc1", ".qzf1"}},
+      {"json", {"--json", "@.tst"}, "", {".qzf"}},
+  };
+  const std::string kept = lay("kept");
+  write_file(kept + ".tst", std::string(kTestData) + "green");
+  RunOptions keep;
+  keep.keep_intermediate_files = true;
+  ASSERT_EQ(0, run({kept}, keep).status);
+  for (const Failure& failure : failures) {
+    const std::string base = lay(failure.name);
+    write_file(base + ".tst", std::string(kTestData) + "green");
+    const std::string spoilt = base + failure.spoilt_ext;
+    if (std::string(failure.spoilt_ext) == ".intr") write_file(spoilt, "");
+    if (std::string(failure.spoilt_ext) == ".result")
+      fs::create_directory(spoilt);
+    std::vector<std::string> args = {base};
+    for (const std::string& arg : failure.extra_args)
+      args.push_back(arg[0] == '@' ? base + arg.substr(1) : arg);
+    EXPECT_EQ(1, run(args).status) << failure.name;
+    for (const char* ext : {".qzf", ".fmc1", ".qzf1"}) {
+      ASSERT_EQ(failure.left.count(ext) == 1, fs::exists(base + ext))
+          << failure.name << ext;
+      if (failure.left.count(ext)) {
+        EXPECT_EQ(read_file(kept + ext), read_file(base + ext))
+            << failure.name << ext;
+      }
+    }
+  }
+}
+
 TEST_F(RunTest, OutputDirectoryTakesEveryFileTheRunWrites) {
   const std::string base = lay("in/set");
   const std::string out_dir = dir_.file("out");

@@ -41,6 +41,12 @@ void start_case_buffer(const AttributeTable& table,
   cases->start(kept.size(), code_limit, expected_cases);
 }
 
+// Codes nobody keeps: the run asked for no B.qzf.
+class DiscardedCodes final : public CodeSink {
+ public:
+  void write(std::string_view) override {}
+};
+
 // Encodes the lines of in, named path in messages, into out and cases,
 // which keeps the codes of the attributes at the rows `kept` of table and
 // makes room for expected_cases cases at first: the one way test data is
@@ -69,6 +75,13 @@ Status encode_test_cases(const std::string& test_path,
   if (!in.open(test_path)) {
     return Status::Fatal(render<Message::kCannotOpenTestData>(test_path));
   }
+  const std::size_t expected_cases =
+      most_cases(test_path, table.attributes.size());
+  if (codes_path.empty()) {
+    DiscardedCodes codes;
+    return encode_lines(in, table, kept, test_path, expected_cases, codes,
+                        cases, warning);
+  }
   OutputFile out;
   if (!out.open(codes_path)) {
     const char* reason = std::strerror(errno);
@@ -76,9 +89,8 @@ Status encode_test_cases(const std::string& test_path,
         render<Message::kCannotCreateTestCodes>(codes_path, reason));
   }
   FileCodes codes(&out);
-  const Status status = encode_lines(
-      in, table, kept, test_path,
-      most_cases(test_path, table.attributes.size()), codes, cases, warning);
+  const Status status = encode_lines(in, table, kept, test_path, expected_cases,
+                                     codes, cases, warning);
   const Status closed = out.close();
   if (!status.ok()) return status;
   return closed;
