@@ -1,10 +1,16 @@
 #include "evaluate/evaluation_report.h"
 
 #include <cmath>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string_view>
 
 #include "common/input_file.h"
 #include "common/messages.h"
 #include "common/output_file.h"
+#include "common/parallel.h"
 #include "evaluate/class_labels.h"
 
 namespace ruleval {
@@ -58,31 +64,174 @@ std::vector<std::string> result_suffixes(const AttributeTable& table) {
   return suffixes;
 }
 
-Status classify_all(InputFile& test_data, const std::string& test_path,
-                    OutputFile& result, const AttributeTable& table,
-                    const CaseBuffer& cases,
-                    const std::vector<Classification>& classes,
-                    RunCounters* counters, Tally* tally) {
-  const std::vector<std::string> suffixes = result_suffixes(table);
-  for (std::size_t c = 0; c < cases.num_cases(); ++c) {
-    const Classification given = classes[c];
-    std::string_view line;
-    if (!test_data.next_line(&line)) {
-      if (test_data.failed()) return read_failure(test_path);
-      return Status::Fatal(render<Message::kTestDataChanged>(test_path));
-    }
+// The test data is read for B.result this many bytes at a time: small
+// enough that a block and what it adds to B.result stay in the caches
+// while they are formatted and written.
+constexpr std::size_t kBlockBytes = 1 << 20;
+// The blocks formatted ahead of the one being written.
+constexpr std::size_t kBlocksAhead = 8;
+// The cases that make writing B.result on a thread of its own worth it.
+constexpr std::size_t kCasesForTwoThreads = 1 << 16;
+
+// Texts handed from one thread to another in order, at most kBlocksAhead
+// waiting at once.
+class TextQueue {
+ public:
+  // Waits for room, then appends text.
+  void push(std::string text) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return waiting_.size() < kBlocksAhead; });
+    waiting_.push_back(std::move(text));
+    changed_.notify_all();
+  }
+  // Appends text unless the queue is full.
+  void offer(std::string text) {
+    const std::lock_guard lock(mutex_);
+    if (waiting_.size() >= kBlocksAhead) return;
+    waiting_.push_back(std::move(text));
+    changed_.notify_all();
+  }
+  // Takes a text when one waits; false when none does.
+  bool try_pop(std::string* text) {
+    const std::lock_guard lock(mutex_);
+    if (waiting_.empty()) return false;
+    take(text);
+    return true;
+  }
+  // Waits for a text and takes it; false once closed with none left.
+  bool pop(std::string* text) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return !waiting_.empty() || closed_; });
+    if (waiting_.empty()) return false;
+    take(text);
+    return true;
+  }
+  // No text follows.
+  void close() {
+    const std::lock_guard lock(mutex_);
+    closed_ = true;
+    changed_.notify_all();
+  }
+
+ private:
+  void take(std::string* text) {
+    *text = std::move(waiting_.front());
+    waiting_.pop_front();
+    changed_.notify_all();
+  }
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::string> waiting_;
+  bool closed_ = false;
+};
+
+// Closes the queue however the thread that fills it ends, so that the one
+// emptying it never waits for ever.
+struct QueueCloser {
+  TextQueue* queue;
+  ~QueueCloser() { queue->close(); }
+};
+
+// The testing loop: gives every case its line of B.result and tallies it.
+// One thread reads the test data and formats it a block at a time while
+// another writes the blocks formatted before.
+class ResultLines {
+ public:
+  ResultLines(const AttributeTable& table, const CaseBuffer& cases,
+              const std::vector<Classification>& given, RunCounters* counters,
+              Tally* tally)
+      : cases_(cases),
+        given_(given),
+        suffixes_(result_suffixes(table)),
+        counters_(counters),
+        tally_(tally) {}
+
+  Status write(InputFile& test_data, const std::string& test_path,
+               OutputFile& result);
+
+ private:
+  // Reads and formats every block, handing each to deliver; takes the room
+  // for it from spare, when given and a text waits there.
+  void format_blocks(InputFile& test_data,
+                     const std::function<void(std::string&)>& deliver,
+                     TextQueue* spare);
+  // Formats the lines of the next cases into text, as far as lines go.
+  void format_block(std::string_view lines, char line_end, std::string* text);
+
+  const CaseBuffer& cases_;
+  const std::vector<Classification>& given_;
+  const std::vector<std::string> suffixes_;
+  RunCounters* counters_;
+  Tally* tally_;
+  std::size_t next_case_ = 0;
+};
+
+void ResultLines::format_block(std::string_view lines, char line_end,
+                               std::string* text) {
+  text->clear();
+  while (!lines.empty() && next_case_ < cases_.num_cases()) {
+    const std::size_t end = lines.find(line_end);
+    std::string_view line = lines.substr(0, end);
+    lines.remove_prefix(end == std::string_view::npos ? lines.size() : end + 1);
     // A carriage return that ends the line belongs to its line end.
     if (line.ends_with('\r')) line.remove_suffix(1);
-    result.write(line);
-    result.write(suffixes[static_cast<std::size_t>(given.class_code)]);
-    if (case_is_scored(cases, c)) {
-      score_case(cases, c, static_cast<int>(cases.class_code(c)), given,
-                 counters, tally);
+    const std::size_t c = next_case_++;
+    const Classification given = given_[c];
+    text->append(line);
+    text->append(suffixes_[static_cast<std::size_t>(given.class_code)]);
+    if (case_is_scored(cases_, c)) {
+      score_case(cases_, c, static_cast<int>(cases_.class_code(c)), given,
+                 counters_, tally_);
     } else {
-      pass_unscored_case(cases, c, tally);
+      pass_unscored_case(cases_, c, tally_);
     }
   }
-  if (tally->with_missing_values > 0) tally->condition_values_missing = true;
+}
+
+void ResultLines::format_blocks(
+    InputFile& test_data, const std::function<void(std::string&)>& deliver,
+    TextQueue* spare) {
+  std::string_view lines;
+  while (next_case_ < cases_.num_cases() &&
+         test_data.next_lines(kBlockBytes, &lines)) {
+    // A text already written keeps its room: new memory costs a page
+    // fault every few kilobytes.
+    std::string text;
+    if (spare != nullptr) spare->try_pop(&text);
+    format_block(lines, test_data.line_end(), &text);
+    deliver(text);
+  }
+}
+
+Status ResultLines::write(InputFile& test_data, const std::string& test_path,
+                          OutputFile& result) {
+  if (cases_.num_cases() < kCasesForTwoThreads || worker_count(2) < 2) {
+    format_blocks(
+        test_data, [&](std::string& text) { result.write(text); }, nullptr);
+  } else {
+    TextQueue formatted;
+    TextQueue spare;
+    run_in_parallel(2, [&](std::size_t task) {
+      if (task == 0) {
+        const QueueCloser closer{&formatted};
+        format_blocks(
+            test_data,
+            [&](std::string& text) { formatted.push(std::move(text)); },
+            &spare);
+        return;
+      }
+      for (std::string text; formatted.pop(&text);) {
+        result.write(text);
+        spare.offer(std::move(text));
+      }
+    });
+  }
+  if (next_case_ < cases_.num_cases()) {
+    if (test_data.failed()) return read_failure(test_path);
+    return Status::Fatal(render<Message::kTestDataChanged>(test_path));
+  }
+  if (tally_->with_missing_values > 0) tally_->condition_values_missing = true;
   return Status::Ok();
 }
 
@@ -192,8 +341,8 @@ Status evaluate_test_cases(const std::string& test_path,
         render<Message::kCannotCreateResultFile>(result.path()));
   }
   Tally tally(number_of_classes(table.attributes.back()));
-  const Status status = classify_all(test_data, test_path, result, table, cases,
-                                     given, counters, &tally);
+  ResultLines lines(table, cases, given, counters, &tally);
+  const Status status = lines.write(test_data, test_path, result);
   if (!status.ok()) return status;
   *accuracy = fraction(tally.correct, tally.num_cases);
   write_figures(tally, *accuracy, *counters, table, result, out);

@@ -64,7 +64,9 @@ std::string confusion_report(const AttributeTable& table,
 // given[c] of every case c, and prints the testing report on out; once
 // B.result is closed, the report ends with the prediction accuracy and out
 // is flushed. Counts the partial and no matches in counters and sets
-// accuracy to the fraction of cases classified correctly.
+// accuracy to the fraction of cases classified correctly. B.tst is read a
+// block at a time; for many cases each block is formatted and counted on
+// one thread while the blocks before it are written on another.
 Status evaluate_test_cases(const std::string& test_path,
                            const std::string& result_path,
                            const AttributeTable& table, const CaseBuffer& cases,

@@ -3,7 +3,9 @@
 // test data that no longer matches the coded cases.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -70,12 +72,14 @@ TEST(RuleTextTest, OrMembersOnOtherAttributesShowTheirOwnValues) {
 
 class EvaluationTest : public ::testing::Test {
  protected:
-  // Evaluates two coded cases against the test data text; what is printed
-  // goes to printed_.
-  Status evaluate(const std::string& test_data) {
+  // Evaluates the coded cases (two by default) against the test data
+  // text; what is printed goes to printed_.
+  Status evaluate(const std::string& test_data,
+                  const std::vector<std::vector<std::uint32_t>>& records = {
+                      {0, 0}, {1, 1}}) {
     if (!test_data.empty()) testing::write_file(base_ + ".tst", test_data);
     const AttributeTable table = selected_table({{'S', 2}, {'S', 2}});
-    const CaseBuffer cases = case_buffer({{0, 0}, {1, 1}});
+    const CaseBuffer cases = case_buffer(records);
     const RuleStore rules = rules_from(
         "Concept_num=2 Total_rulenum=0 Majority_class=1 Rule_qualityno=1\n"
         "Concept=0 rulenum=0\nConcept=1 rulenum=0\n",
@@ -123,6 +127,49 @@ TEST_F(EvaluationTest, AccuracyEndsTheReportOnlyOnceTheResultIsWritten) {
   std::filesystem::create_symlink("/dev/full", base_ + ".result");
   EXPECT_FALSE(evaluate("").ok());
   EXPECT_EQ(std::string::npos, printed_.find("Prediction accuracy"));
+}
+
+// Enough cases for every core to take part and for many blocks, whose ends
+// fall inside lines: every line is written once and in order, every case
+// counted once, and test data cut short is written as far as it goes.
+TEST_F(EvaluationTest, ManyCasesAreWrittenInOrderAndCountedOnce) {
+  constexpr std::uint32_t kCases = 400000;
+  std::vector<std::vector<std::uint32_t>> records;
+  std::string tst;
+  std::string result;
+  for (std::uint32_t c = 0; c < kCases; ++c) {
+    const std::uint32_t actual = c % 3 == 0 ? 0 : 1;
+    records.push_back({c % 2, c % 7 == 0 ? kMissingCode : actual});
+    const std::string line = "v" + std::to_string(c % 2) + " v" +
+                             std::to_string(actual) + " #" + std::to_string(c);
+    tst += line + (c % 5 == 0 ? "\r\n" : "\n");
+    result += line + " -> v1\n";
+  }
+  ASSERT_TRUE(evaluate(tst, records).ok());
+  EXPECT_EQ(result,
+            testing::read_file(base_ + ".result").substr(0, result.size()));
+  // Every case is given the majority class, v1; every seventh has none.
+  int scored = 0;
+  int correct = 0;
+  for (std::uint32_t c = 0; c < kCases; ++c) {
+    if (c % 7 == 0) continue;
+    ++scored;
+    correct += c % 3 == 0 ? 0 : 1;
+  }
+  EXPECT_NE(std::string::npos,
+            printed_.find(format("Number of testing cases = %d  Number of "
+                                 "cases classified correctly = %d\n",
+                                 scored, correct)))
+      << printed_.substr(0, 400);
+  const std::size_t cut = tst.size() / 2;
+  const std::size_t lines_left = static_cast<std::size_t>(
+      std::count(tst.begin(), tst.begin() + cut, '\n'));
+  EXPECT_FALSE(evaluate(tst.substr(0, tst.find('\n', cut) + 1), records).ok());
+  std::size_t result_end = 0;
+  for (std::size_t k = 0; k <= lines_left; ++k)
+    result_end = result.find('\n', result_end) + 1;
+  EXPECT_EQ(result.substr(0, result_end),
+            testing::read_file(base_ + ".result"));
 }
 
 }  // namespace
