@@ -72,10 +72,10 @@ void append_rule(const AttributeTable& table, const Rule& rule, std::size_t j,
 }
 
 // The covered cases whose numbers the rules of a batch show at most, so
-// that a batch's text stays a few megabytes; and the cases that make
+// that a batch's text stays within a megabyte or so; and the cases that make
 // another worker worth starting.
-constexpr std::size_t kCasesPerBatch = 1 << 18;
-constexpr std::size_t kCasesPerWorker = 1 << 15;
+constexpr std::size_t kCasesPerBatch = 1 << 16;
+constexpr std::size_t kCasesPerWorker = 1 << 13;
 
 std::size_t covered_cases(const Rule& rule) {
   return rule.covered_positive.size() + rule.covered_negative.size();

@@ -67,9 +67,9 @@ std::vector<std::string> result_suffixes(const AttributeTable& table) {
 // The test data is read for B.result this many bytes at a time: small
 // enough that a block and what it adds to B.result stay in the caches
 // while they are formatted and written.
-constexpr std::size_t kBlockBytes = 1 << 20;
+constexpr std::size_t kBlockBytes = 512 << 10;
 // The blocks formatted ahead of the one being written.
-constexpr std::size_t kBlocksAhead = 8;
+constexpr std::size_t kBlocksAhead = 4;
 // The cases that make writing B.result on a thread of its own worth it.
 constexpr std::size_t kCasesForTwoThreads = 1 << 16;
 
