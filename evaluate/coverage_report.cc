@@ -1,13 +1,7 @@
 #include "evaluate/coverage_report.h"
 
-#include <atomic>
-#include <cstdint>
-#include <string>
-#include <vector>
-
 #include "common/messages.h"
 #include "common/output_file.h"
-#include "common/parallel.h"
 #include "evaluate/class_labels.h"
 #include "evaluate/rule_text.h"
 
@@ -46,76 +40,38 @@ std::string rule_number_line(const AttributeTable& table, int i, int last,
 }
 
 // The case numbers of list, counted from 1, twenty to a line.
-void append_cases(const CaseList& list, std::string* text) {
-  char code[kLongestCode];
+void write_cases(OutputFile& tcover, const CaseList& list) {
   for (std::size_t t = 0; t < list.size(); ++t) {
-    if (t % 20 == 0) text->push_back('\n');
-    const char* end = put_code(code, static_cast<std::uint32_t>(list[t]) + 1);
-    text->append(code, static_cast<std::size_t>(end - code));
+    if (t % 20 == 0) tcover.put('\n');
+    tcover.write_code(static_cast<std::uint32_t>(list[t]) + 1);
   }
 }
 
-// What B.tcover shows of rule j of its concept.
-void append_rule(const AttributeTable& table, const Rule& rule, std::size_t j,
-                 std::string* text) {
-  *text += format("\n\nRule %zu:\n", j + 1);
-  *text += rule_conditions_text(table, rule);
-  *text += format("\nRule Quality = %f\n",
-                  printable(static_cast<double>(rule.quality)));
-  *text += format("\nThe positive cases covered by the rule are: (%d cases)",
-                  static_cast<int>(rule.covered_positive.size()));
-  append_cases(rule.covered_positive, text);
-  *text += format("\nThe negative cases covered by the rule are: (%d cases)",
-                  static_cast<int>(rule.covered_negative.size()));
-  append_cases(rule.covered_negative, text);
-  text->push_back('\n');
-}
-
-// The covered cases whose numbers the rules of a batch show at most, so
-// that a batch's text stays within a megabyte or so; and the cases that make
-// another worker worth starting.
-constexpr std::size_t kCasesPerBatch = 1 << 16;
-constexpr std::size_t kCasesPerWorker = 1 << 13;
-
-std::size_t covered_cases(const Rule& rule) {
-  return rule.covered_positive.size() + rule.covered_negative.size();
-}
-
-// Writes rules[from, to), formatted side by side and written in order.
-void write_batch(OutputFile& tcover, const AttributeTable& table,
-                 const std::vector<Rule>& rules, std::size_t from,
-                 std::size_t to, std::size_t cases,
-                 std::vector<std::string>* texts) {
-  texts->resize(to - from);
-  std::atomic<std::size_t> next{from};
-  run_in_parallel(worker_count(cases / kCasesPerWorker + 1), [&](std::size_t) {
-    for (std::size_t j = next++; j < to; j = next++) {
-      std::string& text = (*texts)[j - from];
-      text.clear();
-      append_rule(table, rules[j], j, &text);
-    }
-  });
-  for (const std::string& text : *texts) tcover.write(text);
+void write_rule(OutputFile& tcover, const AttributeTable& table,
+                const Rule& rule, std::size_t j) {
+  tcover.print("\n\nRule %zu:\n", j + 1);
+  tcover.write(rule_conditions_text(table, rule));
+  tcover.print("\nRule Quality = %f\n",
+               printable(static_cast<double>(rule.quality)));
+  tcover.print("\nThe positive cases covered by the rule are: (%d cases)",
+               static_cast<int>(rule.covered_positive.size()));
+  write_cases(tcover, rule.covered_positive);
+  tcover.print("\nThe negative cases covered by the rule are: (%d cases)",
+               static_cast<int>(rule.covered_negative.size()));
+  write_cases(tcover, rule.covered_negative);
+  tcover.put('\n');
 }
 
 void write_concepts(OutputFile& tcover, const AttributeTable& table,
                     const RuleStore& rules) {
   const int last = rules.concept_count() - 1;
-  std::vector<std::string> texts;
   for (int i = 0; i <= last; ++i) {
     tcover.print("\n\n        Rules for %s\n",
                  concept_header(table, i, last).c_str());
     const std::vector<Rule>& concept_rules =
         rules.concepts[static_cast<std::size_t>(i)];
-    std::size_t from = 0;
-    std::size_t cases = 0;
-    for (std::size_t j = 0; j < concept_rules.size(); ++j) {
-      cases += covered_cases(concept_rules[j]) + 1;
-      if (cases < kCasesPerBatch && j + 1 < concept_rules.size()) continue;
-      write_batch(tcover, table, concept_rules, from, j + 1, cases, &texts);
-      from = j + 1;
-      cases = 0;
-    }
+    for (std::size_t j = 0; j < concept_rules.size(); ++j)
+      write_rule(tcover, table, concept_rules[j], j);
   }
 }
 

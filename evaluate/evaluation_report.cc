@@ -71,7 +71,7 @@ constexpr std::size_t kBlockBytes = 512 << 10;
 // The blocks formatted ahead of the one being written.
 constexpr std::size_t kBlocksAhead = 4;
 // The cases that make writing B.result on a thread of its own worth it.
-constexpr std::size_t kCasesForTwoThreads = 1 << 16;
+constexpr std::size_t kCasesForTwoThreads = 1 << 18;
 
 // Texts handed from one thread to another in order, at most kBlocksAhead
 // waiting at once.
