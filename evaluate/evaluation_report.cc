@@ -77,10 +77,12 @@ constexpr std::size_t kCasesForTwoThreads = 1 << 18;
 // waiting at once.
 class TextQueue {
  public:
-  // Waits for room, then appends text.
+  // Waits for room, then appends text; drops it once the queue is closed.
   void push(std::string text) {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return waiting_.size() < kBlocksAhead; });
+    changed_.wait(lock,
+                  [&] { return waiting_.size() < kBlocksAhead || closed_; });
+    if (closed_) return;
     waiting_.push_back(std::move(text));
     changed_.notify_all();
   }
@@ -126,8 +128,8 @@ class TextQueue {
   bool closed_ = false;
 };
 
-// Closes the queue however the thread that fills it ends, so that the one
-// emptying it never waits for ever.
+// Closes the queue however the thread that fills it or empties it ends, so
+// that the other never waits for ever.
 struct QueueCloser {
   TextQueue* queue;
   ~QueueCloser() { queue->close(); }
@@ -221,6 +223,7 @@ Status ResultLines::write(InputFile& test_data, const std::string& test_path,
             &spare);
         return;
       }
+      const QueueCloser closer{&formatted};
       for (std::string text; formatted.pop(&text);) {
         result.write(text);
         spare.offer(std::move(text));
