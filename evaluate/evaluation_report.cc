@@ -3,7 +3,6 @@
 #include <cmath>
 #include <condition_variable>
 #include <deque>
-#include <functional>
 #include <mutex>
 #include <string_view>
 
@@ -153,13 +152,16 @@ class ResultLines {
                OutputFile& result);
 
  private:
-  // Reads and formats every block, handing each to deliver; takes the room
-  // for it from spare, when given and a text waits there.
-  void format_blocks(InputFile& test_data,
-                     const std::function<void(std::string&)>& deliver,
+  // Reads and formats every block into out.
+  template <class Out>
+  void format_blocks(InputFile& test_data, Out& out);
+  // Reads and formats every block, handing each to formatted; takes the
+  // room for it from spare when a text waits there.
+  void format_blocks(InputFile& test_data, TextQueue* formatted,
                      TextQueue* spare);
-  // Formats the lines of the next cases into text, as far as lines go.
-  void format_block(std::string_view lines, char line_end, std::string* text);
+  // Writes the lines of the next cases to out, as far as lines go.
+  template <class Out>
+  void format_block(std::string_view lines, char line_end, Out& out);
 
   const CaseBuffer& cases_;
   const std::vector<Classification>& given_;
@@ -169,9 +171,15 @@ class ResultLines {
   std::size_t next_case_ = 0;
 };
 
+// Appends what it is given to a string.
+struct StringOut {
+  std::string* text;
+  void write(std::string_view part) { text->append(part); }
+};
+
+template <class Out>
 void ResultLines::format_block(std::string_view lines, char line_end,
-                               std::string* text) {
-  text->clear();
+                               Out& out) {
   while (!lines.empty() && next_case_ < cases_.num_cases()) {
     const std::size_t end = lines.find(line_end);
     std::string_view line = lines.substr(0, end);
@@ -180,8 +188,8 @@ void ResultLines::format_block(std::string_view lines, char line_end,
     if (line.ends_with('\r')) line.remove_suffix(1);
     const std::size_t c = next_case_++;
     const Classification given = given_[c];
-    text->append(line);
-    text->append(suffixes_[static_cast<std::size_t>(given.class_code)]);
+    out.write(line);
+    out.write(suffixes_[static_cast<std::size_t>(given.class_code)]);
     if (case_is_scored(cases_, c)) {
       score_case(cases_, c, static_cast<int>(cases_.class_code(c)), given,
                  counters_, tally_);
@@ -191,36 +199,42 @@ void ResultLines::format_block(std::string_view lines, char line_end,
   }
 }
 
-void ResultLines::format_blocks(
-    InputFile& test_data, const std::function<void(std::string&)>& deliver,
-    TextQueue* spare) {
+template <class Out>
+void ResultLines::format_blocks(InputFile& test_data, Out& out) {
+  std::string_view lines;
+  while (next_case_ < cases_.num_cases() &&
+         test_data.next_lines(kBlockBytes, &lines)) {
+    format_block(lines, test_data.line_end(), out);
+  }
+}
+
+void ResultLines::format_blocks(InputFile& test_data, TextQueue* formatted,
+                                TextQueue* spare) {
   std::string_view lines;
   while (next_case_ < cases_.num_cases() &&
          test_data.next_lines(kBlockBytes, &lines)) {
     // A text already written keeps its room: new memory costs a page
     // fault every few kilobytes.
     std::string text;
-    if (spare != nullptr) spare->try_pop(&text);
-    format_block(lines, test_data.line_end(), &text);
-    deliver(text);
+    spare->try_pop(&text);
+    text.clear();
+    StringOut out{&text};
+    format_block(lines, test_data.line_end(), out);
+    formatted->push(std::move(text));
   }
 }
 
 Status ResultLines::write(InputFile& test_data, const std::string& test_path,
                           OutputFile& result) {
   if (cases_.num_cases() < kCasesForTwoThreads || worker_count(2) < 2) {
-    format_blocks(
-        test_data, [&](std::string& text) { result.write(text); }, nullptr);
+    format_blocks(test_data, result);
   } else {
     TextQueue formatted;
     TextQueue spare;
     run_in_parallel(2, [&](std::size_t task) {
       if (task == 0) {
         const QueueCloser closer{&formatted};
-        format_blocks(
-            test_data,
-            [&](std::string& text) { formatted.push(std::move(text)); },
-            &spare);
+        format_blocks(test_data, &formatted, &spare);
         return;
       }
       const QueueCloser closer{&formatted};
