@@ -18,7 +18,7 @@ constexpr std::size_t kLeastPartBytes = std::size_t{1} << 16;
 
 }  // namespace
 
-Status BlockEncoder::encode(LineSource& in, CodeSink& out,
+Status BlockEncoder::encode(LineSource& in, CodeSink* out,
                             std::string* warning) {
   Status status = Status::Ok();
   std::string_view lines;
@@ -37,8 +37,8 @@ Status BlockEncoder::encode(LineSource& in, CodeSink& out,
 }
 
 bool BlockEncoder::encode_block(std::string_view lines, char line_end,
-                                CodeSink& out, Status* status) {
-  std::vector<Part> parts = parts_of(lines, line_end);
+                                CodeSink* out, Status* status) {
+  std::vector<Part> parts = parts_of(lines, line_end, out != nullptr);
   *status = place(&parts);
   if (!status->ok()) return false;
   run_in_parallel(parts.size(),
@@ -46,8 +46,8 @@ bool BlockEncoder::encode_block(std::string_view lines, char line_end,
   return take(parts, out, status);
 }
 
-std::vector<Part> BlockEncoder::parts_of(std::string_view lines,
-                                         char line_end) {
+std::vector<Part> BlockEncoder::parts_of(std::string_view lines, char line_end,
+                                         bool with_text) {
   const std::vector<std::string_view> runs = split_lines(
       lines, worker_count(1 + lines.size() / kLeastPartBytes), line_end);
   if (texts_.size() < runs.size()) texts_.resize(runs.size());
@@ -57,7 +57,7 @@ std::vector<Part> BlockEncoder::parts_of(std::string_view lines,
     parts[p].line_end = line_end;
     parts[p].line_count = static_cast<std::size_t>(
         std::count(runs[p].begin(), runs[p].end(), line_end));
-    parts[p].text = &texts_[p];
+    if (with_text) parts[p].text = &texts_[p];
   }
   return parts;
 }
@@ -80,11 +80,13 @@ Status BlockEncoder::place(std::vector<Part>* parts) {
   return Status::Ok();
 }
 
-bool BlockEncoder::take(const std::vector<Part>& parts, CodeSink& out,
+bool BlockEncoder::take(const std::vector<Part>& parts, CodeSink* out,
                         Status* status) {
   for (std::size_t p = 0; p < parts.size(); ++p) {
     const Part& part = parts[p];
-    out.write(std::string_view(part.text->data(), part.text_size));
+    if (out != nullptr) {
+      out->write(std::string_view(part.text->data(), part.text_size));
+    }
     num_cases_ += part.cases;
     if (part.missing_values > 0) cases_->note_missing_values();
     // Every line before the one that ended the encoding was a case.

@@ -41,13 +41,13 @@ void start_case_buffer(const AttributeTable& table,
   cases->start(kept.size(), code_limit, expected_cases);
 }
 
-// Encodes the lines of in, named path in messages, into out and cases,
-// which keeps the codes of the attributes at the rows `kept` of table and
-// makes room for expected_cases cases at first: the one way test data is
-// encoded, from a file or from memory.
+// Encodes the lines of in, named path in messages, into cases, and into
+// out as text unless out is null; cases keeps the codes of the attributes at
+// the rows `kept` of table and makes room for expected_cases cases at first:
+// the one way test data is encoded, from a file or from memory.
 Status encode_lines(LineSource& in, const AttributeTable& table,
                     const std::vector<int>& kept, const std::string& path,
-                    std::size_t expected_cases, CodeSink& out,
+                    std::size_t expected_cases, CodeSink* out,
                     CaseBuffer* cases, std::string* warning) {
   const std::vector<AttributeCoder> coders = coders_of(table);
   start_case_buffer(table, kept, expected_cases, cases);
@@ -69,6 +69,12 @@ Status encode_test_cases(const std::string& test_path,
   if (!in.open(test_path)) {
     return Status::Fatal(render<Message::kCannotOpenTestData>(test_path));
   }
+  const std::size_t expected_cases =
+      most_cases(test_path, table.attributes.size());
+  if (codes_path.empty()) {
+    return encode_lines(in, table, kept, test_path, expected_cases, nullptr,
+                        cases, warning);
+  }
   OutputFile out;
   if (!out.open(codes_path)) {
     const char* reason = std::strerror(errno);
@@ -76,9 +82,8 @@ Status encode_test_cases(const std::string& test_path,
         render<Message::kCannotCreateTestCodes>(codes_path, reason));
   }
   FileCodes codes(&out);
-  const Status status = encode_lines(
-      in, table, kept, test_path,
-      most_cases(test_path, table.attributes.size()), codes, cases, warning);
+  const Status status = encode_lines(in, table, kept, test_path, expected_cases,
+                                     &codes, cases, warning);
   const Status closed = out.close();
   if (!status.ok()) return status;
   return closed;
@@ -91,8 +96,8 @@ Status encode_test_text(std::string_view text, const AttributeTable& table,
   TextLines in(text);
   StringCodes codes(&encoded->codes);
   CaseBuffer cases;
-  const Status status =
-      encode_lines(in, table, every, path, 0, codes, &cases, &encoded->warning);
+  const Status status = encode_lines(in, table, every, path, 0, &codes, &cases,
+                                     &encoded->warning);
   encoded->num_cases = cases.num_cases();
   return status;
 }

@@ -26,7 +26,8 @@
 namespace ruleval {
 
 // Encodes the test data at test_path into the coded cases at codes_path
-// (B.qzf) with the attributes of table in description order, and keeps the
+// (B.qzf) with the attributes of table in description order (into no file,
+// the codes not even made as text, when codes_path is empty), and keeps the
 // codes of the attributes at the rows `kept` (in that order) of every case
 // in cases, which then holds every case encoded. Fails with the encoder's
 // messages when a file cannot be opened, read or written, a symbolic value
