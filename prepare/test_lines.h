@@ -47,6 +47,9 @@ inline std::string_view take_line(std::string_view* rest, char line_end) {
   return line;
 }
 
+// The line ends in text.
+std::size_t count_line_ends(std::string_view text, char line_end);
+
 // The lines of text that hold at least one value.
 std::size_t lines_with_values(std::string_view text, char line_end);
 
