@@ -33,7 +33,10 @@ void PartEncoder::encode_part(Part* part) const {
   std::string_view rest = part->lines;
   while (!rest.empty()) {
     const std::string_view line = take_line(&rest, part->line_end);
-    if (!encode_line<kText>(line, part, &at, row.data())) {
+    // The lines after it may be read with it, up to the end of the part.
+    const auto readable =
+        static_cast<std::size_t>(rest.data() + rest.size() - line.data());
+    if (!encode_line<kText>(line, readable, part, &at, row.data())) {
       part->end_offset = part->lines.size() - rest.size();
       break;
     }
@@ -44,8 +47,8 @@ void PartEncoder::encode_part(Part* part) const {
 }
 
 template <bool kText>
-bool PartEncoder::encode_line(std::string_view line, Part* part, char** at,
-                              std::uint32_t* row) const {
+bool PartEncoder::encode_line(std::string_view line, std::size_t readable,
+                              Part* part, char** at, std::uint32_t* row) const {
   // No text holds one; a file cut off by a crash may end in a run of them.
   if (line.find('\0') != std::string_view::npos) {
     part->end = PartEnd::kNulByte;
@@ -54,7 +57,7 @@ bool PartEncoder::encode_line(std::string_view line, Part* part, char** at,
   std::size_t pos = 0;
   for (std::size_t a = 0; a < coders_.size(); ++a) {
     std::string_view token;
-    if (!read_token(line, &pos, &token)) {
+    if (!read_token(line, &pos, &token, readable)) {
       part->end = PartEnd::kShortLine;
       part->values = a;
       return false;

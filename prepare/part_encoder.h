@@ -71,11 +71,13 @@ class PartEncoder {
   // made only for B.qzf, which a run writes only once it failed.
   template <bool kText>
   void encode_part(Part* part) const;
-  // Encodes one line, writing its codes at `at` when kText; false with
-  // part->end set when the line ends the encoding. Inlined into
-  // encode_part(): it runs for every line of the test data.
+  // Encodes one line, of which `readable` bytes may be read, writing its
+  // codes at `at` when kText; false with part->end set when the line ends
+  // the encoding. Inlined into encode_part(): it runs for every line of the
+  // test data.
   template <bool kText>
   [[gnu::always_inline]] inline bool encode_line(std::string_view line,
+                                                 std::size_t readable,
                                                  Part* part, char** at,
                                                  std::uint32_t* row) const;
 

@@ -6,8 +6,12 @@
 // line_format() in common/input_file.h).
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -24,19 +28,62 @@ inline bool is_token_char(char c) {
   return kTokenChars[static_cast<unsigned char>(c)];
 }
 
+// For the eight bytes of word, in memory order, the top bit of each byte
+// that is a token character: 33 to 126 but the comma. Every byte is worked
+// out alone, without carries into the next.
+inline std::uint64_t token_bytes(std::uint64_t word) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr std::uint64_t kTops = 0x80 * kOnes;
+  constexpr std::uint64_t kLow7 = 0x7F * kOnes;
+  const std::uint64_t low = word & kLow7;
+  const std::uint64_t at_least_33 = low + (128 - 33) * kOnes;
+  const std::uint64_t at_most_126 = ~(low + kOnes);
+  const std::uint64_t not_comma = (low ^ (',' * kOnes)) + kLow7;
+  return at_least_33 & at_most_126 & not_comma & ~word & kTops;
+}
+
+// The first byte at or after p that is (kToken) or is not a token
+// character, or size when none is before it; the bytes of line up to
+// `readable` may be read, a word at a time. A token never holds the line
+// end, the byte at size when size < readable.
+template <bool kToken>
+inline std::size_t find_byte(const char* line, std::size_t size,
+                             std::size_t readable, std::size_t p) {
+  if constexpr (std::endian::native == std::endian::little) {
+    for (; p < size && p + 8 <= readable; p += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, line + p, sizeof word);
+      const std::uint64_t found =
+          kToken ? token_bytes(word)
+                 : token_bytes(word) ^ 0x8080808080808080ULL;
+      if (found != 0) {
+        return std::min(
+            size, p + static_cast<std::size_t>(std::countr_zero(found) / 8));
+      }
+    }
+  }
+  while (p < size && is_token_char(line[p]) != kToken) ++p;
+  return std::min(size, p);
+}
+
 // The next token of line at or after *pos; advances *pos past it. False
-// when the line holds no further token. Called for every value of the test
-// data.
+// when the line holds no further token. The bytes from the line's start up
+// to `readable` (at least its size) may be read: the text of the lines
+// after it. Called for every value of the test data.
+inline bool read_token(std::string_view line, std::size_t* pos,
+                       std::string_view* token, std::size_t readable) {
+  const char* const at = line.data();
+  const std::size_t start = find_byte<true>(at, line.size(), readable, *pos);
+  const std::size_t end = find_byte<false>(at, line.size(), readable, start);
+  *pos = end;
+  if (start == end) return false;
+  *token = std::string_view(at + start, end - start);
+  return true;
+}
+
 inline bool read_token(std::string_view line, std::size_t* pos,
                        std::string_view* token) {
-  std::size_t p = *pos;
-  while (p < line.size() && !is_token_char(line[p])) ++p;
-  const std::size_t start = p;
-  while (p < line.size() && is_token_char(line[p])) ++p;
-  *pos = p;
-  if (start == p) return false;
-  *token = line.substr(start, p - start);
-  return true;
+  return read_token(line, pos, token, line.size());
 }
 
 // The next line of text, which *rest loses along with the line's end.

@@ -2,17 +2,23 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 namespace ruleval {
 namespace {
 
-std::vector<std::string> tokens_of(std::string_view line) {
+// The tokens of line, read a byte at a time or, when readable is longer
+// than the line, a word at a time.
+std::vector<std::string> tokens_of(std::string_view line,
+                                   std::size_t readable = 0) {
   std::vector<std::string> tokens;
   std::size_t pos = 0;
   std::string_view token;
-  while (read_token(line, &pos, &token)) tokens.emplace_back(token);
+  while (read_token(line, &pos, &token, std::max(readable, line.size()))) {
+    tokens.emplace_back(token);
+  }
   return tokens;
 }
 
@@ -31,6 +37,23 @@ TEST(ReadToken, SeparatorsAreEverythingButPrintableNonCommas) {
   EXPECT_EQ(Tokens({"~!\"#"}), tokens_of("~!\"#\x7f"));
   const std::string long_token(40, 'q');
   EXPECT_EQ(Tokens({long_token}), tokens_of(long_token));  // taken whole
+}
+
+TEST(ReadToken, WordsAtATimeFindWhatBytesFind) {
+  // Every byte value in runs of every length and offset, in a line that
+  // the next one follows.
+  for (int c = 0; c < 256; ++c) {
+    for (std::size_t run = 1; run <= 9; ++run) {
+      for (std::size_t at = 0; at <= 9; ++at) {
+        std::string text = "abcdefghijklmnopqrstuvw\nxyz,12345678";
+        text.replace(at, run, run, static_cast<char>(c));
+        const std::size_t size = text.find('\n');
+        const std::string_view line(text.data(), size);
+        EXPECT_EQ(tokens_of(line), tokens_of(line, text.size()))
+            << c << " " << run << " " << at;
+      }
+    }
+  }
 }
 
 TEST(SplitLines, GivesRunsOfWholeLinesInOrder) {
