@@ -54,10 +54,10 @@ bool PartEncoder::encode_line(std::string_view line, std::size_t readable,
     part->end = PartEnd::kNulByte;
     return false;
   }
-  std::size_t pos = 0;
+  TokenCursor tokens(line, readable);
   for (std::size_t a = 0; a < coders_.size(); ++a) {
     std::string_view token;
-    if (!read_token(line, &pos, &token, readable)) {
+    if (!tokens.next(&token)) {
       part->end = PartEnd::kShortLine;
       part->values = a;
       return false;

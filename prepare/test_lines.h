@@ -15,6 +15,10 @@
 #include <string_view>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace ruleval {
 
 // Characters of tokens: the printable ones but the blank and the comma.
@@ -28,63 +32,114 @@ inline bool is_token_char(char c) {
   return kTokenChars[static_cast<unsigned char>(c)];
 }
 
-// For the eight bytes of word, in memory order, the top bit of each byte
-// that is a token character: 33 to 126 but the comma. Every byte is worked
-// out alone, without carries into the next.
-inline std::uint64_t token_bytes(std::uint64_t word) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-  constexpr std::uint64_t kTops = 0x80 * kOnes;
-  constexpr std::uint64_t kLow7 = 0x7F * kOnes;
-  const std::uint64_t low = word & kLow7;
-  const std::uint64_t at_least_33 = low + (128 - 33) * kOnes;
-  const std::uint64_t at_most_126 = ~(low + kOnes);
-  const std::uint64_t not_comma = (low ^ (',' * kOnes)) + kLow7;
-  return at_least_33 & at_most_126 & not_comma & ~word & kTops;
-}
-
-// The first byte at or after p that is (kToken) or is not a token
-// character, or size when none is before it; the bytes of line up to
-// `readable` may be read, a word at a time. A token never holds the line
-// end, the byte at size when size < readable.
-template <bool kToken>
-inline std::size_t find_byte(const char* line, std::size_t size,
-                             std::size_t readable, std::size_t p) {
-  if constexpr (std::endian::native == std::endian::little) {
-    for (; p < size && p + 8 <= readable; p += 8) {
-      std::uint64_t word;
-      std::memcpy(&word, line + p, sizeof word);
-      const std::uint64_t found =
-          kToken ? token_bytes(word)
-                 : token_bytes(word) ^ 0x8080808080808080ULL;
-      if (found != 0) {
-        return std::min(
-            size, p + static_cast<std::size_t>(std::countr_zero(found) / 8));
-      }
-    }
-  }
-  while (p < size && is_token_char(line[p]) != kToken) ++p;
-  return std::min(size, p);
-}
-
 // The next token of line at or after *pos; advances *pos past it. False
-// when the line holds no further token. The bytes from the line's start up
-// to `readable` (at least its size) may be read: the text of the lines
-// after it. Called for every value of the test data.
+// when the line holds no further token.
 inline bool read_token(std::string_view line, std::size_t* pos,
-                       std::string_view* token, std::size_t readable) {
-  const char* const at = line.data();
-  const std::size_t start = find_byte<true>(at, line.size(), readable, *pos);
-  const std::size_t end = find_byte<false>(at, line.size(), readable, start);
-  *pos = end;
-  if (start == end) return false;
-  *token = std::string_view(at + start, end - start);
+                       std::string_view* token) {
+  std::size_t p = *pos;
+  while (p < line.size() && !is_token_char(line[p])) ++p;
+  const std::size_t start = p;
+  while (p < line.size() && is_token_char(line[p])) ++p;
+  *pos = p;
+  if (start == p) return false;
+  *token = line.substr(start, p - start);
   return true;
 }
 
-inline bool read_token(std::string_view line, std::size_t* pos,
-                       std::string_view* token) {
-  return read_token(line, pos, token, line.size());
+// Bit i set for each of the 64 bytes at `at` that is a token character.
+inline std::uint64_t token_bits(const char* at) {
+#if defined(__SSE2__)
+  // As signed bytes, those from 128 up are negative: no token holds them.
+  const __m128i blank = _mm_set1_epi8(32);
+  const __m128i del = _mm_set1_epi8(127);
+  const __m128i comma = _mm_set1_epi8(',');
+  std::uint64_t bits = 0;
+  for (int k = 0; k < 4; ++k) {
+    const __m128i bytes =
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 16 * k));
+    const __m128i printable =
+        _mm_and_si128(_mm_cmpgt_epi8(bytes, blank), _mm_cmplt_epi8(bytes, del));
+    const __m128i token =
+        _mm_andnot_si128(_mm_cmpeq_epi8(bytes, comma), printable);
+    bits |= static_cast<std::uint64_t>(
+                static_cast<std::uint16_t>(_mm_movemask_epi8(token)))
+            << (16 * k);
+  }
+  return bits;
+#else
+  std::uint64_t bits = 0;
+  for (int i = 0; i < 64; ++i) {
+    bits |= static_cast<std::uint64_t>(is_token_char(at[i])) << i;
+  }
+  return bits;
+#endif
 }
+
+// The tokens of a line, found 64 bytes at a time: the bytes are classed
+// once and every token's ends are found from the bits. Reads the line and,
+// up to `readable` bytes from its start, the lines after it.
+class TokenCursor {
+ public:
+  TokenCursor(std::string_view line, std::size_t readable)
+      : line_(line.data()), size_(line.size()), readable_(readable) {
+    load(0);
+  }
+
+  // The next token; false when the line holds no further one.
+  bool next(std::string_view* token) {
+    std::uint64_t found = after(bits_, pos_ - window_);
+    while (found == 0) {
+      if (window_ + 64 >= size_) {
+        pos_ = size_;
+        return false;
+      }
+      load(window_ + 64);
+      found = bits_;
+    }
+    const std::size_t start =
+        window_ + static_cast<std::size_t>(std::countr_zero(found));
+    found = after(~bits_, start - window_);
+    while (found == 0) {  // the token goes on into the next window
+      load(window_ + 64);
+      found = ~bits_;
+    }
+    pos_ = window_ + static_cast<std::size_t>(std::countr_zero(found));
+    *token = std::string_view(line_ + start, pos_ - start);
+    return true;
+  }
+
+  // Where the search for the next token starts: past the last one found.
+  std::size_t position() const { return pos_; }
+
+ private:
+  // The bits of bits from bit `from` (up to 64) on.
+  static std::uint64_t after(std::uint64_t bits, std::size_t from) {
+    return from >= 64 ? 0 : bits & (~std::uint64_t{0} << from);
+  }
+
+  // Classes the 64 bytes from `window` on; those past the line are none.
+  void load(std::size_t window) {
+    window_ = window;
+    const std::size_t in_line = window < size_ ? size_ - window : 0;
+    if (window + 64 <= readable_) {
+      bits_ = token_bits(line_ + window);
+    } else {
+      char bytes[64] = {};
+      if (in_line > 0) {
+        std::memcpy(bytes, line_ + window, std::min<std::size_t>(in_line, 64));
+      }
+      bits_ = token_bits(bytes);
+    }
+    if (in_line < 64) bits_ &= (std::uint64_t{1} << in_line) - 1;
+  }
+
+  const char* line_;
+  std::size_t size_;
+  std::size_t readable_;
+  std::size_t window_ = 0;  // where the 64 bytes of bits_ start
+  std::uint64_t bits_ = 0;
+  std::size_t pos_ = 0;
+};
 
 // The next line of text, which *rest loses along with the line's end.
 inline std::string_view take_line(std::string_view* rest, char line_end) {

@@ -9,16 +9,22 @@
 namespace ruleval {
 namespace {
 
-// The tokens of line, read a byte at a time or, when readable is longer
-// than the line, a word at a time.
-std::vector<std::string> tokens_of(std::string_view line,
-                                   std::size_t readable = 0) {
+std::vector<std::string> tokens_of(std::string_view line) {
   std::vector<std::string> tokens;
   std::size_t pos = 0;
   std::string_view token;
-  while (read_token(line, &pos, &token, std::max(readable, line.size()))) {
-    tokens.emplace_back(token);
-  }
+  while (read_token(line, &pos, &token)) tokens.emplace_back(token);
+  return tokens;
+}
+
+// The same found 64 bytes at a time, with `readable` bytes to read.
+std::vector<std::string> cursor_tokens_of(std::string_view line,
+                                          std::size_t readable) {
+  std::vector<std::string> tokens;
+  TokenCursor cursor(line, readable);
+  std::string_view token;
+  while (cursor.next(&token)) tokens.emplace_back(token);
+  EXPECT_EQ(line.size(), cursor.position());
   return tokens;
 }
 
@@ -39,18 +45,26 @@ TEST(ReadToken, SeparatorsAreEverythingButPrintableNonCommas) {
   EXPECT_EQ(Tokens({long_token}), tokens_of(long_token));  // taken whole
 }
 
-TEST(ReadToken, WordsAtATimeFindWhatBytesFind) {
-  // Every byte value in runs of every length and offset, in a line that
-  // the next one follows.
+TEST(ReadToken, WindowsOfBytesFindWhatBytesFind) {
+  // Every byte value in runs of every length about the start and the end
+  // of a window and of the line, which the next line follows, or not.
+  const std::string base =
+      "abcdefghijklmnopqrstuvwxyz,ABCDEFGHIJKLMNOPQRSTUVWXYZ 0123456789"
+      "abcdefghijklmnopqrstuvwxyz,ABCDEFGHIJKLMNOPQRSTUVWXYZ\nnext line";
+  const std::size_t end = base.find('\n');
   for (int c = 0; c < 256; ++c) {
     for (std::size_t run = 1; run <= 9; ++run) {
-      for (std::size_t at = 0; at <= 9; ++at) {
-        std::string text = "abcdefghijklmnopqrstuvw\nxyz,12345678";
-        text.replace(at, run, run, static_cast<char>(c));
-        const std::size_t size = text.find('\n');
-        const std::string_view line(text.data(), size);
-        EXPECT_EQ(tokens_of(line), tokens_of(line, text.size()))
-            << c << " " << run << " " << at;
+      for (const std::size_t at :
+           {0, 1, 7, 56, 60, 63, 64, 65, 100, 108, 111}) {
+        std::string text = base;
+        text.replace(at, std::min(run, end - at), std::min(run, end - at),
+                     static_cast<char>(c));
+        for (const std::size_t size : {end, at + 1, std::size_t{64}}) {
+          const std::string_view line(text.data(), size);
+          EXPECT_EQ(tokens_of(line), cursor_tokens_of(line, text.size()))
+              << c << " " << run << " " << at << " " << size;
+          EXPECT_EQ(tokens_of(line), cursor_tokens_of(line, size));
+        }
       }
     }
   }
