@@ -102,10 +102,15 @@ std::vector<Run> runs_of(float point) {
 IntervalCoder::IntervalCoder(const std::vector<float>& points)
     : points_(points) {
   for (std::size_t k = 1; k < points_.size(); ++k) add_point(points_[k]);
-  for (std::size_t k = 0; k < least_.size(); ++k) {
+  count_ = least_.size();
+  for (std::size_t k = 0; k < count_; ++k) {
     if (std::isnan(least_[k]) || (k > 0 && least_[k] < least_[k - 1])) {
       ascending_ = false;
     }
+  }
+  if (count_ <= kCountedUpTo) {
+    least_.resize((count_ + 3) / 4 * 4,
+                  std::numeric_limits<float>::quiet_NaN());
   }
 }
 
@@ -122,10 +127,10 @@ void IntervalCoder::add_point(float point) {
     --all_above;
   }
   if (first_not_below == runs.end()) {
-    least_.push_back(std::numeric_limits<double>::quiet_NaN());
+    least_.push_back(std::numeric_limits<float>::quiet_NaN());
     return;
   }
-  least_.push_back(value_of(first_not_below->first));
+  least_.push_back(static_cast<float>(value_of(first_not_below->first)));
   if (all_above == runs.end()) {
     bands_.push_back(
         {value_of(first_not_below->first), value_of(kInfinityKey)});
@@ -135,7 +140,7 @@ void IntervalCoder::add_point(float point) {
   }
 }
 
-std::uint32_t IntervalCoder::searched(double value) const {
+std::uint32_t IntervalCoder::searched(float value) const {
   if (std::isnan(value)) return 0;
   return static_cast<std::uint32_t>(
       std::upper_bound(least_.begin(), least_.end(), value) - least_.begin());

@@ -23,24 +23,28 @@ class IntervalCoder {
   IntervalCoder() = default;
   explicit IntervalCoder(const std::vector<float>& points);
 
-  // The code of value, a single-precision number widened to double. Called
-  // for every numeric value of the test data, from several threads at once.
+  // The code of value, a single-precision number widened to double (which
+  // it is compared as, exactly). Called for every numeric value of the test
+  // data, from several threads at once.
   std::uint32_t code(double value) const {
     for (const Band& band : bands_) {
       if (value >= band.low && value <= band.high) [[unlikely]] {
         return code_by_comparison(value);
       }
     }
-    const double* const least = least_.data();
-    const std::size_t count = least_.size();
+    const float* const least = least_.data();
+    const auto single = static_cast<float>(value);  // exact, a float widened
     if (!ascending_) {
       std::size_t k = 0;
-      while (k < count && value >= least[k]) ++k;
+      while (k < count_ && single >= least[k]) ++k;
       return static_cast<std::uint32_t>(k);
     }
-    if (count > kLinearCount) return searched(value);
+    if (count_ > kCountedUpTo) return searched(single);
+    // Over whole groups of four, the padding NaN: no value is at least NaN.
     std::uint32_t k = 0;
-    for (std::size_t j = 0; j < count; ++j) k += value >= least[j] ? 1 : 0;
+    for (std::size_t j = 0; j < least_.size(); ++j) {
+      k += single >= least[j] ? 1 : 0;
+    }
     return k;
   }
 
@@ -54,18 +58,20 @@ class IntervalCoder {
     double low;
     double high;
   };
-  // Thresholds counted one by one up to this many, searched beyond.
-  static constexpr std::size_t kLinearCount = 16;
+  // Thresholds counted all up to this many, searched beyond.
+  static constexpr std::size_t kCountedUpTo = 16;
 
-  std::uint32_t searched(double value) const;
+  std::uint32_t searched(float value) const;
   // Finds the threshold and the band of one point.
   void add_point(float point);
 
   std::vector<float> points_;
   // For each point after the first, the least value that exceeds it (NaN
-  // when none does), and whether they ascend, as they do for points in
-  // ascending order.
-  std::vector<double> least_;
+  // when none does), then NaN up to a multiple of four; how many there are
+  // without that padding, and whether they ascend, as they do for points
+  // in ascending order.
+  std::vector<float> least_;
+  std::size_t count_ = 0;
   bool ascending_ = true;
   std::vector<Band> bands_;
 };

@@ -55,14 +55,17 @@ bool PartEncoder::encode_line(std::string_view line, std::size_t readable,
     return false;
   }
   TokenCursor tokens(line, readable);
-  for (std::size_t a = 0; a < coders_.size(); ++a) {
+  // Read once: the stores of codes might otherwise be taken to change them.
+  const AttributeCoder* const coders = coders_.data();
+  const std::size_t attributes = coders_.size();
+  for (std::size_t a = 0; a < attributes; ++a) {
     std::string_view token;
     if (!tokens.next(&token)) {
       part->end = PartEnd::kShortLine;
       part->values = a;
       return false;
     }
-    const AttributeCoder::Coding coding = coders_[a].encode(token, &row[a]);
+    const AttributeCoder::Coding coding = coders[a].encode(token, &row[a]);
     if (coding != AttributeCoder::Coding::kCoded) [[unlikely]] {
       if (coding == AttributeCoder::Coding::kMissing) {
         ++part->missing_values;
@@ -83,8 +86,11 @@ bool PartEncoder::encode_line(std::string_view line, std::size_t readable,
     return false;
   }
   const std::size_t c = part->first_case + part->cases;
-  for (std::size_t j = 0; j < kept_.size(); ++j)
-    cases_->set_code(c, j, row[static_cast<std::size_t>(kept_[j])]);
+  const int* const kept = kept_.data();
+  const std::size_t kept_count = kept_.size();
+  for (std::size_t j = 0; j < kept_count; ++j) {
+    cases_->set_code(c, j, row[static_cast<std::size_t>(kept[j])]);
+  }
   ++part->cases;
   if constexpr (kText) *(*at)++ = '\n';
   return true;

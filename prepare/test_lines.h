@@ -87,7 +87,7 @@ class TokenCursor {
 
   // The next token; false when the line holds no further one.
   bool next(std::string_view* token) {
-    std::uint64_t found = after(bits_, pos_ - window_);
+    std::uint64_t found = rest_;
     while (found == 0) {
       if (window_ + 64 >= size_) {
         pos_ = size_;
@@ -98,12 +98,21 @@ class TokenCursor {
     }
     const std::size_t start =
         window_ + static_cast<std::size_t>(std::countr_zero(found));
-    found = after(~bits_, start - window_);
-    while (found == 0) {  // the token goes on into the next window
-      load(window_ + 64);
-      found = ~bits_;
+    // Adding the lowest bit of the lowest run of ones clears the run and
+    // carries into the bit after it, where the token ends; nothing is left
+    // when the run reaches the end of the window.
+    const std::uint64_t carried = found + (found & (~found + 1));
+    if (carried != 0) {
+      pos_ = window_ + static_cast<std::size_t>(std::countr_zero(carried));
+      rest_ = found & carried;
+    } else {  // the token goes on into the next window
+      do {
+        load(window_ + 64);
+      } while (bits_ == ~std::uint64_t{0});
+      const int end = std::countr_zero(~bits_);
+      pos_ = window_ + static_cast<std::size_t>(end);
+      rest_ = bits_ & (~std::uint64_t{0} << end);
     }
-    pos_ = window_ + static_cast<std::size_t>(std::countr_zero(found));
     *token = std::string_view(line_ + start, pos_ - start);
     return true;
   }
@@ -112,11 +121,6 @@ class TokenCursor {
   std::size_t position() const { return pos_; }
 
  private:
-  // The bits of bits from bit `from` (up to 64) on.
-  static std::uint64_t after(std::uint64_t bits, std::size_t from) {
-    return from >= 64 ? 0 : bits & (~std::uint64_t{0} << from);
-  }
-
   // Classes the 64 bytes from `window` on; those past the line are none.
   void load(std::size_t window) {
     window_ = window;
@@ -131,6 +135,7 @@ class TokenCursor {
       bits_ = token_bits(bytes);
     }
     if (in_line < 64) bits_ &= (std::uint64_t{1} << in_line) - 1;
+    rest_ = bits_;
   }
 
   const char* line_;
@@ -138,6 +143,7 @@ class TokenCursor {
   std::size_t readable_;
   std::size_t window_ = 0;  // where the 64 bytes of bits_ start
   std::uint64_t bits_ = 0;
+  std::uint64_t rest_ = 0;  // the bits of the tokens not yet found
   std::size_t pos_ = 0;
 };
 
