@@ -1,6 +1,7 @@
 #include "prepare/interval_coder.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -30,71 +31,54 @@ bool exceeds(std::int64_t key, float point) {
   return approx_compare(value_of(key), point, kCompareEpsilon) == 1;
 }
 
-// Where runs of values start within which the comparison with point uses
-// one tolerance: the zeros, each binade of each sign (those of subnormal
-// numbers too, which double precision holds as normal), the infinities, and
-// the values either side of the point's magnitude, where the larger operand
-// changes. Within such a run the difference grows with the value and the
-// tolerance stays, so the values that exceed the point end the run.
-std::vector<std::int64_t> run_starts(float point) {
-  std::vector<std::int64_t> ends;  // of the positive runs
+// The starts of the runs of values within which the comparison with any
+// point above them uses one tolerance, in ascending order: each binade of
+// each sign (those of subnormal numbers too, which double precision holds
+// as normal), the zeros and the infinities.
+constexpr std::size_t kBinadeRuns = 2 * (24 + 254) + 1;
+constexpr std::array<std::int64_t, kBinadeRuns> kBinadeStarts = [] {
+  std::array<std::int64_t, kBinadeRuns> starts{};
+  std::size_t n = 0;
+  std::array<std::int64_t, (kBinadeRuns - 1) / 2> ends{};  // positive runs'
+  std::size_t e = 0;
   for (std::int64_t k = 1; k <= (std::int64_t{1} << 23); k *= 2) {
-    ends.push_back(k - 1);
+    ends[e++] = k - 1;
   }
-  for (std::int64_t e = 2; e <= 255; ++e) ends.push_back((e << 23) - 1);
-  std::vector<std::int64_t> starts = {0, kInfinityKey, -kInfinityKey};
-  for (const std::int64_t end : ends) {
-    starts.push_back(end + 1);
-    if (end > 0) starts.push_back(-end);
+  for (std::int64_t b = 2; b <= 255; ++b) ends[e++] = (b << 23) - 1;
+  starts[n++] = -kInfinityKey;
+  for (std::size_t k = e; k-- > 0;) starts[n++] = -ends[k];  // 0 last
+  for (std::size_t k = 0; k < e; ++k) starts[n++] = ends[k] + 1;
+  return starts;
+}();
+
+// The runs of values above point within which the comparison with it uses
+// one tolerance: the binades, split where the magnitude of the value passes
+// that of the point and the larger operand changes. Within such a run the
+// difference grows with the value and the tolerance stays, so the values
+// that exceed the point end the run. No value up to the point exceeds it:
+// the difference is not positive, the tolerance is.
+std::vector<std::int64_t> run_starts(float point) {
+  const std::int64_t from = key_of(point) + 1;
+  const std::int64_t past = key_of(std::fabs(point)) + 1;
+  std::vector<std::int64_t> starts = {from};
+  for (const std::int64_t start : kBinadeStarts) {
+    if (past > starts.back() && past < start) starts.push_back(past);
+    if (start > starts.back()) starts.push_back(start);
   }
-  if (!std::isnan(point)) {
-    const std::int64_t magnitude = key_of(std::fabs(point));
-    if (magnitude < kInfinityKey) starts.push_back(magnitude + 1);
-    starts.push_back(-magnitude);
-  }
-  std::sort(starts.begin(), starts.end());
-  starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
+  if (past > starts.back() && past <= kInfinityKey) starts.push_back(past);
   return starts;
 }
 
-// What the values of a run do: none exceeds the point, all do, or they do
-// not follow the run's order (which the comparison should never give).
-enum class RunState { kBelow, kAbove, kMixed };
-
-struct Run {
-  std::int64_t first;
-  std::int64_t last;
-  RunState state;
-};
-
-// The values from the least to the greatest as runs of one state.
-std::vector<Run> runs_of(float point) {
-  const std::vector<std::int64_t> starts = run_starts(point);
-  std::vector<Run> runs;
-  for (std::size_t i = 0; i < starts.size(); ++i) {
-    const std::int64_t first = starts[i];
-    const std::int64_t last =
-        i + 1 < starts.size() ? starts[i + 1] - 1 : kInfinityKey;
-    const bool at_first = exceeds(first, point);
-    const bool at_last = exceeds(last, point);
-    if (at_first == at_last) {
-      runs.push_back(
-          {first, last, at_first ? RunState::kAbove : RunState::kBelow});
-    } else if (at_first) {
-      runs.push_back({first, last, RunState::kMixed});
-    } else {
-      // The least value of the run that exceeds the point.
-      std::int64_t below = first;
-      std::int64_t above = last;
-      while (above - below > 1) {
-        const std::int64_t middle = below + (above - below) / 2;
-        (exceeds(middle, point) ? above : below) = middle;
-      }
-      runs.push_back({first, below, RunState::kBelow});
-      runs.push_back({above, last, RunState::kAbove});
-    }
+// The least key from first to last whose value exceeds point, given that
+// the last one's does and the values of the run exceed it from some key on.
+std::int64_t least_exceeding(std::int64_t first, std::int64_t last,
+                             float point) {
+  if (exceeds(first, point)) return first;
+  while (last - first > 1) {
+    const std::int64_t middle = first + (last - first) / 2;
+    (exceeds(middle, point) ? last : first) = middle;
   }
-  return runs;
+  return last;
 }
 
 }  // namespace
@@ -115,28 +99,35 @@ IntervalCoder::IntervalCoder(const std::vector<float>& points)
 }
 
 void IntervalCoder::add_point(float point) {
-  const std::vector<Run> runs = runs_of(point);
-  // The least value that does not lie below the point, and the first of the
-  // values above it up to +inf.
-  const auto first_not_below = std::find_if(
-      runs.begin(), runs.end(),
-      [](const Run& run) { return run.state != RunState::kBelow; });
-  auto all_above = runs.end();
-  while (all_above != runs.begin() &&
-         std::prev(all_above)->state == RunState::kAbove) {
-    --all_above;
-  }
-  if (first_not_below == runs.end()) {
-    least_.push_back(std::numeric_limits<float>::quiet_NaN());
+  constexpr float kNone = std::numeric_limits<float>::quiet_NaN();
+  if (std::isnan(point) || point == std::numeric_limits<float>::infinity()) {
+    least_.push_back(kNone);  // no value exceeds it
     return;
   }
-  least_.push_back(static_cast<float>(value_of(first_not_below->first)));
-  if (all_above == runs.end()) {
-    bands_.push_back(
-        {value_of(first_not_below->first), value_of(kInfinityKey)});
-  } else if (first_not_below->first < all_above->first) {
-    bands_.push_back(
-        {value_of(first_not_below->first), value_of(all_above->first - 1)});
+  const std::vector<std::int64_t> starts = run_starts(point);
+  const auto last_of = [&](std::size_t r) {
+    return r + 1 < starts.size() ? starts[r + 1] - 1 : kInfinityKey;
+  };
+  // Up from the point, to the first run with a value that exceeds it.
+  std::size_t r = 0;
+  while (r < starts.size() && !exceeds(last_of(r), point)) ++r;
+  if (r == starts.size()) {
+    least_.push_back(kNone);
+    return;
+  }
+  const std::int64_t least = least_exceeding(starts[r], last_of(r), point);
+  least_.push_back(static_cast<float>(value_of(least)));
+  // Down from +inf, to the first run whose least value does not exceed it:
+  // from where the values exceed the point in that run, all above do too.
+  std::size_t q = starts.size();
+  while (q > r && exceeds(starts[q - 1], point)) --q;
+  if (q == r) return;  // every value from the least on exceeds the point
+  const std::int64_t all_above =
+      exceeds(last_of(q - 1), point)
+          ? least_exceeding(starts[q - 1], last_of(q - 1), point)
+          : last_of(q - 1) + 1;
+  if (least < all_above) {
+    bands_.push_back({value_of(least), value_of(all_above - 1)});
   }
 }
 
