@@ -68,6 +68,11 @@ TEST(ReadToken, WindowsOfBytesFindWhatBytesFind) {
       }
     }
   }
+  // Tokens over several windows.
+  const std::string long_line =
+      std::string(200, 'q') + " " + std::string(130, 'r') + ",";
+  EXPECT_EQ(tokens_of(long_line),
+            cursor_tokens_of(long_line, long_line.size()));
 }
 
 TEST(SplitLines, GivesRunsOfWholeLinesInOrder) {
