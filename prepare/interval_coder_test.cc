@@ -35,28 +35,23 @@ void add_points_of(const std::string& fmc,
   }
 }
 
+// The zeros, the ends of the range and the non-finite values.
+std::vector<float> special_values() {
+  const float max = Limits::max();
+  const float tiny = Limits::denorm_min();
+  const float inf = Limits::infinity();
+  return {0.0f, -0.0f, max, -max, Limits::min(), tiny, -tiny, inf, -inf, NAN};
+}
+
 // Points where the tolerance changes within a few units in the last place:
-// about powers of two, zeros, the ends of the range and the non-finite.
+// about powers of two, and the special values.
 std::vector<float> awkward_points() {
-  std::vector<float> points = {0.0f,
-                               -0.0f,
-                               Limits::max(),
-                               -Limits::max(),
-                               Limits::min(),
-                               Limits::denorm_min(),
-                               Limits::infinity(),
-                               -Limits::infinity(),
-                               Limits::quiet_NaN(),
-                               1e-30f,
-                               0.1f,
-                               13.0f};
+  std::vector<float> points = special_values();
   for (const int e : {-140, -126, -20, -1, 0, 1, 2, 10, 24, 100, 127}) {
     float up = std::ldexp(1.0f, e);
     float down = up;
     for (int step = 0; step < 6; ++step) {
-      points.push_back(up);
-      points.push_back(-down);
-      points.push_back(down);
+      points.insert(points.end(), {up, -down, down});
       up = std::nextafter(up, Limits::infinity());
       down = std::nextafter(down, 0.0f);
     }
@@ -67,35 +62,24 @@ std::vector<float> awkward_points() {
 // Values about each point and about the powers of two next to it, a few
 // hundred units in the last place either way, and the special values.
 std::vector<float> values_near(const std::vector<float>& points) {
-  std::vector<float> values = {0.0f,
-                               -0.0f,
-                               Limits::infinity(),
-                               -Limits::infinity(),
-                               Limits::quiet_NaN(),
-                               Limits::max(),
-                               -Limits::max(),
-                               Limits::denorm_min(),
-                               -Limits::denorm_min()};
-  std::vector<float> centres;
+  std::vector<float> values = special_values();
   for (const float p : points) {
     if (!std::isfinite(p)) continue;
-    centres.push_back(p);
-    centres.push_back(-p);
     int exponent = 0;
     std::frexp(p, &exponent);
+    std::vector<float> centres = {p, -p};
     for (int e = exponent - 1; e <= exponent + 1; ++e) {
-      centres.push_back(std::ldexp(1.0f, e));
-      centres.push_back(-std::ldexp(1.0f, e));
+      centres.insert(centres.end(),
+                     {std::ldexp(1.0f, e), -std::ldexp(1.0f, e)});
     }
-  }
-  for (const float centre : centres) {
-    float up = centre;
-    float down = centre;
-    for (int step = 0; step < 300; ++step) {
-      values.push_back(up);
-      values.push_back(down);
-      up = std::nextafter(up, Limits::infinity());
-      down = std::nextafter(down, -Limits::infinity());
+    for (const float centre : centres) {
+      float up = centre;
+      float down = centre;
+      for (int step = 0; step < 300; ++step) {
+        values.insert(values.end(), {up, down});
+        up = std::nextafter(up, Limits::infinity());
+        down = std::nextafter(down, -Limits::infinity());
+      }
     }
   }
   return values;
