@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
@@ -27,40 +28,6 @@ bool is_plain_decimal(std::string_view text) {
   return true;
 }
 
-// Digits, at most one point and an optional leading minus, short enough to
-// be read exactly: the digits as a whole number below 2^53 and at most 22
-// of them after the point. One division of two exact doubles then gives the
-// correctly rounded value, the same that strtod gives.
-bool parse_short_decimal(std::string_view text, double* value) {
-  constexpr int kMostDigits = 19;  // their number stays below 2^64
-  constexpr std::uint64_t kExactLimit = std::uint64_t{1} << 53;
-  static constexpr double kPowersOfTen[] = {
-      1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-      1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-  std::size_t i = !text.empty() && text[0] == '-' ? 1 : 0;
-  const bool negative = i == 1;
-  std::uint64_t whole = 0;
-  int digits = 0;
-  int after_point = -1;  // -1 until the point
-  for (; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c >= '0' && c <= '9') {
-      if (++digits > kMostDigits) return false;
-      whole = whole * 10 + static_cast<std::uint64_t>(c - '0');
-      if (after_point >= 0) ++after_point;
-    } else if (c == '.' && after_point < 0) {
-      after_point = 0;
-    } else {
-      return false;
-    }
-  }
-  if (digits == 0 || whole > kExactLimit || after_point > 22) return false;
-  double v = static_cast<double>(whole);
-  if (after_point > 0) v /= kPowersOfTen[after_point];
-  *value = negative ? -v : v;
-  return true;
-}
-
 bool parse_with_strtod(std::string_view text, double* value) {
   const std::string copy(text);
   char* end = nullptr;
@@ -70,8 +37,7 @@ bool parse_with_strtod(std::string_view text, double* value) {
 
 }  // namespace
 
-bool parse_leading_double(std::string_view text, double* value) {
-  if (parse_short_decimal(text, value)) return true;
+bool parse_long_or_other_double(std::string_view text, double* value) {
   if (is_plain_decimal(text)) {
     const auto result =
         std::from_chars(text.data(), text.data() + text.size(), *value);

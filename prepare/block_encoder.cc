@@ -18,16 +18,37 @@ constexpr std::size_t kLeastPartBytes = std::size_t{1} << 16;
 
 }  // namespace
 
-Status BlockEncoder::encode(LineSource& in, CodeSink& out,
+Status BlockEncoder::encode(LineSource& in, CodeSink* out,
                             std::string* warning) {
   Status status = Status::Ok();
-  std::string_view lines;
-  while (in.next_lines(kBlockBytes, &lines) &&
-         encode_block(lines, in.line_end(), out, &status)) {
+  // The next block is read, and split into parts, while the cores encode
+  // the one before it.
+  Block blocks[2];
+  bool more = read_block(in, &blocks[0]);
+  for (std::size_t b = 0; more; b ^= 1) {
+    Block& block = blocks[b];
+    status = place(&block.parts, out != nullptr);
+    if (!status.ok()) break;
+    more = false;
+    run_in_parallel(block.parts.size() + 1, [&](std::size_t p) {
+      if (p < block.parts.size()) {
+        encoder_.encode(&block.parts[p]);
+      } else {
+        more = read_block(in, &blocks[b ^ 1]);
+      }
+    });
+    if (!take(block.parts, out, &status)) {
+      if (more && short_line_.seen) {
+        short_line_.dropped_lines +=
+            lines_with_values(blocks[b ^ 1].lines, in.line_end());
+      }
+      break;
+    }
   }
   cases_->resize(num_cases_);
   if (short_line_.seen) {
     // The rest of the file is read only to say what the test data lost.
+    std::string_view lines;
     while (in.next_lines(kBlockBytes, &lines)) {
       short_line_.dropped_lines += lines_with_values(lines, in.line_end());
     }
@@ -36,37 +57,35 @@ Status BlockEncoder::encode(LineSource& in, CodeSink& out,
   return status;
 }
 
-bool BlockEncoder::encode_block(std::string_view lines, char line_end,
-                                CodeSink& out, Status* status) {
-  std::vector<Part> parts = parts_of(lines, line_end);
-  *status = place(&parts);
-  if (!status->ok()) return false;
-  run_in_parallel(parts.size(),
-                  [&](std::size_t p) { encoder_.encode(&parts[p]); });
-  return take(parts, out, status);
-}
-
-std::vector<Part> BlockEncoder::parts_of(std::string_view lines,
-                                         char line_end) {
+bool BlockEncoder::read_block(LineSource& in, Block* block) {
+  std::string_view lines;
+  if (!in.next_lines(kBlockBytes, &lines)) return false;
+  // A copy: the source's view ends with its next read, while the block is
+  // still being encoded.
+  if (block->bytes.size() < lines.size()) block->bytes.resize(lines.size());
+  std::copy(lines.begin(), lines.end(), block->bytes.begin());
+  block->lines = std::string_view(block->bytes.data(), lines.size());
+  const char line_end = in.line_end();
   const std::vector<std::string_view> runs = split_lines(
-      lines, worker_count(1 + lines.size() / kLeastPartBytes), line_end);
-  if (texts_.size() < runs.size()) texts_.resize(runs.size());
-  std::vector<Part> parts(runs.size());
+      block->lines, worker_count(1 + lines.size() / kLeastPartBytes), line_end);
+  block->parts.assign(runs.size(), Part());
   for (std::size_t p = 0; p < runs.size(); ++p) {
-    parts[p].lines = runs[p];
-    parts[p].line_end = line_end;
-    parts[p].line_count = static_cast<std::size_t>(
-        std::count(runs[p].begin(), runs[p].end(), line_end));
-    parts[p].text = &texts_[p];
+    Part& part = block->parts[p];
+    part.lines = runs[p];
+    part.line_end = line_end;
+    part.line_count = count_line_ends(runs[p], line_end);
   }
-  return parts;
+  return true;
 }
 
-Status BlockEncoder::place(std::vector<Part>* parts) {
+Status BlockEncoder::place(std::vector<Part>* parts, bool with_text) {
   constexpr auto kMostCases =
       static_cast<std::size_t>(std::numeric_limits<int>::max());
+  if (with_text && texts_.size() < parts->size()) texts_.resize(parts->size());
   std::size_t next = num_cases_;
-  for (Part& part : *parts) {
+  for (std::size_t p = 0; p < parts->size(); ++p) {
+    Part& part = (*parts)[p];
+    if (with_text) part.text = &texts_[p];
     part.first_case = next;
     part.most_cases = kMostCases - std::min(kMostCases, next);
     // A last line without a line end is a case too.
@@ -80,11 +99,13 @@ Status BlockEncoder::place(std::vector<Part>* parts) {
   return Status::Ok();
 }
 
-bool BlockEncoder::take(const std::vector<Part>& parts, CodeSink& out,
+bool BlockEncoder::take(const std::vector<Part>& parts, CodeSink* out,
                         Status* status) {
   for (std::size_t p = 0; p < parts.size(); ++p) {
     const Part& part = parts[p];
-    out.write(std::string_view(part.text->data(), part.text_size));
+    if (out != nullptr) {
+      out->write(std::string_view(part.text->data(), part.text_size));
+    }
     num_cases_ += part.cases;
     if (part.missing_values > 0) cases_->note_missing_values();
     // Every line before the one that ended the encoding was a case.

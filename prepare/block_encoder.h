@@ -1,8 +1,8 @@
 // The encoding of the test data a block of lines at a time: every block is
 // split into parts of whole lines, the parts are encoded side by side on
-// the cores, and taken in order up to the first line that ends the
-// encoding. The outcome, messages and line numbers included, is that of one
-// thread reading line by line.
+// the cores while the next block is read, and taken in order up to the
+// first line that ends the encoding. The outcome, messages and line numbers
+// included, is that of one thread reading line by line.
 #pragma once
 
 #include <cstddef>
@@ -27,12 +27,13 @@ class BlockEncoder {
                const std::string& path, CaseBuffer* cases)
       : encoder_(encoder), table_(table), path_(path), cases_(cases) {}
 
-  // Encodes the lines of in into out and the case buffer, which then holds
-  // every case encoded. Fails with the encoder's messages when a value
-  // cannot be coded, a line holds a NUL byte or there are too many cases.
-  // When a short line ends the test data and lines with values follow it,
-  // sets warning to the text that says so; leaves it as it is otherwise.
-  Status encode(LineSource& in, CodeSink& out, std::string* warning);
+  // Encodes the lines of in into the case buffer, which then holds every
+  // case encoded, and into out as text unless out is null. Fails with the
+  // encoder's messages when a value cannot be coded, a line holds a NUL byte or
+  // there are too many cases. When a short line ends the test data and lines
+  // with values follow it, sets warning to the text that says so; leaves it as
+  // it is otherwise.
+  Status encode(LineSource& in, CodeSink* out, std::string* warning);
 
  private:
   // A line with fewer values than attributes, which ends the test data, and
@@ -44,15 +45,21 @@ class BlockEncoder {
     std::size_t dropped_lines = 0;
   };
 
-  // Encodes one block of lines; false once a line ended the encoding.
-  bool encode_block(std::string_view lines, char line_end, CodeSink& out,
-                    Status* status);
-  // The block of lines split into parts, one for each thread.
-  std::vector<Part> parts_of(std::string_view lines, char line_end);
-  // Lays out the parts' cases after the cases so far.
-  Status place(std::vector<Part>* parts);
+  // A block of lines, a copy of what the source gave, split into parts.
+  struct Block {
+    std::vector<char> bytes;  // kept from block to block
+    std::string_view lines;
+    std::vector<Part> parts;
+  };
+
+  // Reads the next block of lines and splits it; false at the end or when
+  // reading failed.
+  bool read_block(LineSource& in, Block* block);
+  // Lays out the parts' cases after the cases so far, and gives them the
+  // texts for their codes when with_text.
+  Status place(std::vector<Part>* parts, bool with_text);
   // Takes the parts in order; false once one ended the encoding.
-  bool take(const std::vector<Part>& parts, CodeSink& out, Status* status);
+  bool take(const std::vector<Part>& parts, CodeSink* out, Status* status);
   // Notes the short line that ended part p and the lines after it.
   void note_short_line(const std::vector<Part>& parts, std::size_t p, int line);
   // The failure for a value of line that could not be coded.

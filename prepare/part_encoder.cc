@@ -7,12 +7,24 @@
 namespace ruleval {
 
 void PartEncoder::encode(Part* part) const {
-  // Room for the longest codes of every line, and of a last line without a
-  // line feed.
-  const std::size_t room =
-      (part->line_count + 1) * (coders_.size() * kLongestCode + 1);
-  if (part->text->size() < room) part->text->resize(room);
-  char* at = part->text->data();
+  if (part->text != nullptr) {
+    encode_part<true>(part);
+  } else {
+    encode_part<false>(part);
+  }
+}
+
+template <bool kText>
+void PartEncoder::encode_part(Part* part) const {
+  char* at = nullptr;
+  if constexpr (kText) {
+    // Room for the longest codes of every line, and of a last line without
+    // a line feed.
+    const std::size_t room =
+        (part->line_count + 1) * (coders_.size() * kLongestCode + 1);
+    if (part->text->size() < room) part->text->resize(room);
+    at = part->text->data();
+  }
   // The codes of the line being encoded, on cache lines of their own. They
   // are written for every value; a line shared with what another thread
   // writes meanwhile (malloc hands out neighbouring blocks) would slow every
@@ -21,34 +33,43 @@ void PartEncoder::encode(Part* part) const {
   std::string_view rest = part->lines;
   while (!rest.empty()) {
     const std::string_view line = take_line(&rest, part->line_end);
-    if (!encode_line(line, part, &at, row.data())) {
+    // The lines after it may be read with it, up to the end of the part.
+    const auto readable =
+        static_cast<std::size_t>(rest.data() + rest.size() - line.data());
+    if (!encode_line<kText>(line, readable, part, &at, row.data())) {
       part->end_offset = part->lines.size() - rest.size();
       break;
     }
   }
-  part->text_size = static_cast<std::size_t>(at - part->text->data());
+  if constexpr (kText) {
+    part->text_size = static_cast<std::size_t>(at - part->text->data());
+  }
 }
 
-bool PartEncoder::encode_line(std::string_view line, Part* part, char** at,
-                              std::uint32_t* row) const {
+template <bool kText>
+bool PartEncoder::encode_line(std::string_view line, std::size_t readable,
+                              Part* part, char** at, std::uint32_t* row) const {
   // No text holds one; a file cut off by a crash may end in a run of them.
   if (line.find('\0') != std::string_view::npos) {
     part->end = PartEnd::kNulByte;
     return false;
   }
-  std::size_t pos = 0;
-  for (std::size_t a = 0; a < coders_.size(); ++a) {
+  TokenCursor tokens(line, readable);
+  // Read once: the stores of codes might otherwise be taken to change them.
+  const AttributeCoder* const coders = coders_.data();
+  const std::size_t attributes = coders_.size();
+  for (std::size_t a = 0; a < attributes; ++a) {
     std::string_view token;
-    if (!read_token(line, &pos, &token)) {
+    if (!tokens.next(&token)) {
       part->end = PartEnd::kShortLine;
       part->values = a;
       return false;
     }
-    const AttributeCoder::Coding coding = coders_[a].encode(token, &row[a]);
+    const AttributeCoder::Coding coding = coders[a].encode(token, &row[a]);
     if (coding != AttributeCoder::Coding::kCoded) [[unlikely]] {
       if (coding == AttributeCoder::Coding::kMissing) {
         ++part->missing_values;
-        *at = put_code(*at, row[a]);
+        if constexpr (kText) *at = put_code(*at, row[a]);
         continue;
       }
       part->end = coding == AttributeCoder::Coding::kUnknownValue
@@ -58,17 +79,20 @@ bool PartEncoder::encode_line(std::string_view line, Part* part, char** at,
       part->attribute = a;
       return false;
     }
-    *at = put_code(*at, row[a]);
+    if constexpr (kText) *at = put_code(*at, row[a]);
   }
   if (part->cases == part->most_cases) {
     part->end = PartEnd::kTooManyCases;
     return false;
   }
   const std::size_t c = part->first_case + part->cases;
-  for (std::size_t j = 0; j < kept_.size(); ++j)
-    cases_->set_code(c, j, row[static_cast<std::size_t>(kept_[j])]);
+  const int* const kept = kept_.data();
+  const std::size_t kept_count = kept_.size();
+  for (std::size_t j = 0; j < kept_count; ++j) {
+    cases_->set_code(c, j, row[static_cast<std::size_t>(kept[j])]);
+  }
   ++part->cases;
-  *(*at)++ = '\n';
+  if constexpr (kText) *(*at)++ = '\n';
   return true;
 }
 

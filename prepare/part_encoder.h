@@ -25,15 +25,18 @@ enum class PartEnd {
   kTooManyCases
 };
 
-// A run of whole lines that one thread encodes: its part of B.qzf, and the
-// codes of its cases in the case buffer from case first_case on.
+// A run of whole lines that one thread encodes: its part of B.qzf (when text
+// is given), and the codes of its cases in the case buffer from case
+// first_case on.
 struct Part {
   std::string_view lines;
   char line_end = '\n';
   std::size_t line_count = 0;
   std::size_t first_case = 0;
-  std::size_t most_cases = 0;         // what the count of cases may still take
-  std::vector<char>* text = nullptr;  // kept from block to block
+  std::size_t most_cases = 0;  // what the count of cases may still take
+  // Kept from block to block; none when the codes are wanted in the case
+  // buffer alone.
+  std::vector<char>* text = nullptr;
   // What the encoding came to: the first text_size characters of text, and
   // the number of cases.
   std::size_t text_size = 0;
@@ -58,15 +61,23 @@ class PartEncoder {
               const std::vector<int>& kept, CaseBuffer* cases)
       : coders_(coders), kept_(kept), cases_(cases) {}
 
-  // Encodes the lines of part up to the first that ends the encoding. Parts
-  // of different cases may be encoded at the same time.
+  // Encodes the lines of part up to the first that ends the encoding, and
+  // writes their codes as text when the part has a text. Parts of different
+  // cases may be encoded at the same time.
   void encode(Part* part) const;
 
  private:
-  // Encodes one line, writing its codes at `at`; false with part->end set
-  // when the line ends the encoding. Inlined into encode(): it runs for
-  // every line of the test data.
+  // The encoding of a part, with or without the codes as text: the text is
+  // made only for B.qzf, which a run writes only once it failed.
+  template <bool kText>
+  void encode_part(Part* part) const;
+  // Encodes one line, of which `readable` bytes may be read, writing its
+  // codes at `at` when kText; false with part->end set when the line ends
+  // the encoding. Inlined into encode_part(): it runs for every line of the
+  // test data.
+  template <bool kText>
   [[gnu::always_inline]] inline bool encode_line(std::string_view line,
+                                                 std::size_t readable,
                                                  Part* part, char** at,
                                                  std::uint32_t* row) const;
 

@@ -41,19 +41,13 @@ void start_case_buffer(const AttributeTable& table,
   cases->start(kept.size(), code_limit, expected_cases);
 }
 
-// Codes nobody keeps: the run asked for no B.qzf.
-class DiscardedCodes final : public CodeSink {
- public:
-  void write(std::string_view) override {}
-};
-
-// Encodes the lines of in, named path in messages, into out and cases,
-// which keeps the codes of the attributes at the rows `kept` of table and
-// makes room for expected_cases cases at first: the one way test data is
-// encoded, from a file or from memory.
+// Encodes the lines of in, named path in messages, into cases, and into
+// out as text unless out is null; cases keeps the codes of the attributes at
+// the rows `kept` of table and makes room for expected_cases cases at first:
+// the one way test data is encoded, from a file or from memory.
 Status encode_lines(LineSource& in, const AttributeTable& table,
                     const std::vector<int>& kept, const std::string& path,
-                    std::size_t expected_cases, CodeSink& out,
+                    std::size_t expected_cases, CodeSink* out,
                     CaseBuffer* cases, std::string* warning) {
   const std::vector<AttributeCoder> coders = coders_of(table);
   start_case_buffer(table, kept, expected_cases, cases);
@@ -78,8 +72,7 @@ Status encode_test_cases(const std::string& test_path,
   const std::size_t expected_cases =
       most_cases(test_path, table.attributes.size());
   if (codes_path.empty()) {
-    DiscardedCodes codes;
-    return encode_lines(in, table, kept, test_path, expected_cases, codes,
+    return encode_lines(in, table, kept, test_path, expected_cases, nullptr,
                         cases, warning);
   }
   OutputFile out;
@@ -90,7 +83,7 @@ Status encode_test_cases(const std::string& test_path,
   }
   FileCodes codes(&out);
   const Status status = encode_lines(in, table, kept, test_path, expected_cases,
-                                     codes, cases, warning);
+                                     &codes, cases, warning);
   const Status closed = out.close();
   if (!status.ok()) return status;
   return closed;
@@ -103,8 +96,8 @@ Status encode_test_text(std::string_view text, const AttributeTable& table,
   TextLines in(text);
   StringCodes codes(&encoded->codes);
   CaseBuffer cases;
-  const Status status =
-      encode_lines(in, table, every, path, 0, codes, &cases, &encoded->warning);
+  const Status status = encode_lines(in, table, every, path, 0, &codes, &cases,
+                                     &encoded->warning);
   encoded->num_cases = cases.num_cases();
   return status;
 }

@@ -26,14 +26,15 @@
 namespace ruleval {
 
 // Encodes the test data at test_path into the coded cases at codes_path
-// (B.qzf), or into no file when codes_path is empty, with the attributes of
-// table in description order, and keeps the codes of the attributes at the
-// rows `kept` (in that order) of every case in cases, which then holds every
-// case encoded. Fails with the encoder's messages when a file cannot be
-// opened, read or written, a symbolic value is not among its attribute's
-// values or a numeric value does not start with a number. When the line
-// that ends the test data has lines with values after it, sets warning to
-// the text that says so; leaves it as it is otherwise.
+// (B.qzf) with the attributes of table in description order (into no file,
+// the codes not even made as text, when codes_path is empty), and keeps the
+// codes of the attributes at the rows `kept` (in that order) of every case
+// in cases, which then holds every case encoded. Fails with the encoder's
+// messages when a file cannot be opened, read or written, a symbolic value
+// is not among its attribute's values or a numeric value does not start
+// with a number. When the line that ends the test data has lines with
+// values after it, sets warning to the text that says so; leaves it as it
+// is otherwise.
 Status encode_test_cases(const std::string& test_path,
                          const std::string& codes_path,
                          const AttributeTable& table,

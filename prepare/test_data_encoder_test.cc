@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -36,16 +37,39 @@ class EncoderTest : public ::testing::Test {
   }
 
   // Encodes test data, keeping size and colour in the case buffer; returns
-  // the qzf file, or the failure message.
+  // the qzf file, or the failure message. Encoded without a qzf file, the
+  // same data gives the same cases, messages and warnings, and no file.
   std::string encode(const std::string& tst, int* num_cases) {
     write_file(dir_.file("t.tst"), tst);
+    std::filesystem::remove(dir_.file("t.qzf"));
+    CaseBuffer alone;
+    std::string alone_warning;
+    const Status without_file = encode_test_cases(
+        dir_.file("t.tst"), "", table_, {2, 0}, &alone, &alone_warning);
+    EXPECT_FALSE(std::filesystem::exists(dir_.file("t.qzf")));
     warning_.clear();
     const Status status =
         encode_test_cases(dir_.file("t.tst"), dir_.file("t.qzf"), table_,
                           {2, 0}, &cases_, &warning_);
     *num_cases = static_cast<int>(cases_.num_cases());
+    EXPECT_EQ(status.message(), without_file.message());
+    EXPECT_EQ(warning_, alone_warning);
+    EXPECT_TRUE(same_cases(alone, cases_));
     if (!status.ok()) return status.message();
     return read_file(dir_.file("t.qzf"));
+  }
+
+  static bool same_cases(const CaseBuffer& a, const CaseBuffer& b) {
+    if (a.num_cases() != b.num_cases() ||
+        a.may_hold_missing_values() != b.may_hold_missing_values()) {
+      return false;
+    }
+    for (std::size_t c = 0; c < a.num_cases(); ++c) {
+      for (std::size_t j = 0; j < a.record_length(); ++j) {
+        if (a.code(c, j) != b.code(c, j)) return false;
+      }
+    }
+    return true;
   }
 
   // The failure for a value of the test file.

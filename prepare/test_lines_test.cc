@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,17 @@ std::vector<std::string> tokens_of(std::string_view line) {
   std::size_t pos = 0;
   std::string_view token;
   while (read_token(line, &pos, &token)) tokens.emplace_back(token);
+  return tokens;
+}
+
+// The same found 64 bytes at a time, with `readable` bytes to read.
+std::vector<std::string> cursor_tokens_of(std::string_view line,
+                                          std::size_t readable) {
+  std::vector<std::string> tokens;
+  TokenCursor cursor(line, readable);
+  std::string_view token;
+  while (cursor.next(&token)) tokens.emplace_back(token);
+  EXPECT_EQ(line.size(), cursor.position());
   return tokens;
 }
 
@@ -31,6 +43,36 @@ TEST(ReadToken, SeparatorsAreEverythingButPrintableNonCommas) {
   EXPECT_EQ(Tokens({"~!\"#"}), tokens_of("~!\"#\x7f"));
   const std::string long_token(40, 'q');
   EXPECT_EQ(Tokens({long_token}), tokens_of(long_token));  // taken whole
+}
+
+TEST(ReadToken, WindowsOfBytesFindWhatBytesFind) {
+  // Every byte value in runs of every length about the start and the end
+  // of a window and of the line, which the next line follows, or not.
+  const std::string base =
+      "abcdefghijklmnopqrstuvwxyz,ABCDEFGHIJKLMNOPQRSTUVWXYZ 0123456789"
+      "abcdefghijklmnopqrstuvwxyz,ABCDEFGHIJKLMNOPQRSTUVWXYZ\nnext line";
+  const std::size_t end = base.find('\n');
+  for (int c = 0; c < 256; ++c) {
+    for (std::size_t run = 1; run <= 9; ++run) {
+      for (const std::size_t at :
+           {0, 1, 7, 56, 60, 63, 64, 65, 100, 108, 111}) {
+        std::string text = base;
+        text.replace(at, std::min(run, end - at), std::min(run, end - at),
+                     static_cast<char>(c));
+        for (const std::size_t size : {end, at + 1, std::size_t{64}}) {
+          const std::string_view line(text.data(), size);
+          EXPECT_EQ(tokens_of(line), cursor_tokens_of(line, text.size()))
+              << c << " " << run << " " << at << " " << size;
+          EXPECT_EQ(tokens_of(line), cursor_tokens_of(line, size));
+        }
+      }
+    }
+  }
+  // Tokens over several windows.
+  const std::string long_line =
+      std::string(200, 'q') + " " + std::string(130, 'r') + ",";
+  EXPECT_EQ(tokens_of(long_line),
+            cursor_tokens_of(long_line, long_line.size()));
 }
 
 TEST(SplitLines, GivesRunsOfWholeLinesInOrder) {

@@ -9,10 +9,10 @@
 #include <string_view>
 #include <vector>
 
-#include "common/approx_compare.h"
 #include "common/attribute_table.h"
 #include "common/case_buffer.h"
 #include "common/numbers.h"
+#include "prepare/interval_coder.h"
 #include "prepare/value_index.h"
 
 namespace ruleval {
@@ -29,8 +29,9 @@ class AttributeCoder {
   // Codes one value, its text a token of a test data line: "?" is a
   // missing value, given kMissingCode, unless it is one of the attribute's
   // own values. Called for every value of the test data, from several
-  // threads at once.
-  Coding encode(std::string_view token, std::uint32_t* code) const {
+  // threads at once: inlined into the loop over the values.
+  [[gnu::always_inline]] Coding encode(std::string_view token,
+                                       std::uint32_t* code) const {
     if (symbolic_) {
       if (codes_.find(token, code)) return Coding::kCoded;
       return missing(token, code) ? Coding::kMissing : Coding::kUnknownValue;
@@ -39,26 +40,11 @@ class AttributeCoder {
     if (!parse_leading_double(token, &value)) {
       return missing(token, code) ? Coding::kMissing : Coding::kNotANumber;
     }
-    *code = interval_code(to_single(value));
+    *code = intervals_.code(to_single(value));
     return Coding::kCoded;
   }
 
  private:
-  // The number of points after the first that the value exceeds, counted in
-  // order up to the first it does not exceed.
-  std::uint32_t interval_code(double value) const {
-    // Read once: the comparison's rare slow path is a call, after which the
-    // vector's bounds would be read again.
-    const float* const points = points_.data();
-    const std::size_t count = points_.size();
-    std::size_t k = 0;
-    while (k + 1 < count &&
-           approx_compare(value, points[k + 1], kCompareEpsilon) == 1) {
-      ++k;
-    }
-    return static_cast<std::uint32_t>(k);
-  }
-
   static bool missing(std::string_view token, std::uint32_t* code) {
     if (token != "?") return false;
     *code = kMissingCode;
@@ -67,7 +53,7 @@ class AttributeCoder {
 
   bool symbolic_;
   ValueIndex codes_;
-  std::vector<float> points_;
+  IntervalCoder intervals_;
 };
 
 // One coder per attribute of table, in description order.
