@@ -24,6 +24,7 @@ RuleIndex::RuleIndex(const AttributeTable& table, const RuleStore& rules) {
   number_rules(rules, number_of_classes(table.attributes.back()));
   choose_tabulated(table);
   one_by_one_flag_.assign(rules_.size(), 0);
+  one_by_one_slot_.assign(rules_.size(), 0);
   for (std::size_t r = 0; r < rules_.size(); ++r) {
     term_at_.push_back(terms_.size());
     if (tabulable(*rules_[r])) {
@@ -34,11 +35,31 @@ RuleIndex::RuleIndex(const AttributeTable& table, const RuleStore& rules) {
         terms_.push_back(partial_score(k, *rules_[r]));
       terms_.push_back(0);  // a full match: no partial score
     } else {
+      one_by_one_slot_[r] = one_by_one_.size();
       one_by_one_.push_back(r);
       one_by_one_flag_[r] = 1;
       set_full_count(r, 1);
       terms_.insert(terms_.end(), 2, 0.0f);
     }
+  }
+  lay_out_lane_rows();
+}
+
+void RuleIndex::lay_out_lane_rows() {
+  lane_row_at_.assign(rules_.size(), -1);
+  std::size_t rows = 0;
+  for (std::size_t r = 0; r < class_rule_count(); ++r) {
+    if (!one_by_one_flag_[r] &&
+        static_cast<std::size_t>(rules_[r]->conditions_to_meet) <
+            kLaneRowWidth)
+      lane_row_at_[r] = static_cast<std::ptrdiff_t>(rows++ * kLaneRowWidth);
+  }
+  lane_rows_.assign(rows * kLaneRowWidth, 0.0f);
+  for (std::size_t r = 0; r < class_rule_count(); ++r) {
+    if (lane_row_at_[r] < 0) continue;
+    const auto n = static_cast<std::size_t>(rules_[r]->conditions_to_meet);
+    std::copy_n(terms_.begin() + static_cast<std::ptrdiff_t>(term_at_[r]),
+                n + 1, lane_rows_.begin() + lane_row_at_[r]);
   }
 }
 

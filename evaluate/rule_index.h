@@ -23,6 +23,9 @@ namespace ruleval {
 inline constexpr std::size_t kWordsPerStep = 8;
 // A word holds the bytes of this many rules.
 inline constexpr std::size_t kRulesPerWord = sizeof(std::uint64_t);
+// A class rule's partial scores for 0 to kLaneRowWidth - 1 met conditions,
+// picked for many cases at once by their counts.
+inline constexpr std::size_t kLaneRowWidth = 16;
 
 // One tabulated attribute: rows 0 to codes - 1 for its codes, and a last row
 // for a missing value (and any larger code).
@@ -75,6 +78,17 @@ class RuleIndex {
   // its first entry for each case.
   std::size_t term_at(std::size_t r) const { return term_at_[r]; }
   const std::vector<float>& terms() const { return terms_; }
+  // Of a tabulated class rule with fewer than kLaneRowWidth conditions to
+  // meet: its terms, padded with zeros to kLaneRowWidth; of any other rule,
+  // nullptr.
+  const float* lane_row(std::size_t r) const {
+    return lane_row_at_[r] < 0 ? nullptr
+                               : lane_rows_.data() + lane_row_at_[r];
+  }
+  // The place of rule r among the rules matched one by one.
+  std::size_t one_by_one_slot(std::size_t r) const {
+    return one_by_one_slot_[r];
+  }
 
  private:
   void number_rules(const RuleStore& rules, int classes);
@@ -82,6 +96,7 @@ class RuleIndex {
   bool tabulable(const Rule& rule) const;
   void tabulate(std::size_t r);
   void set_full_count(std::size_t r, unsigned count);
+  void lay_out_lane_rows();
 
   std::vector<const Rule*> rules_;
   std::vector<int> concept_of_;
@@ -95,6 +110,9 @@ class RuleIndex {
   CacheAlignedVector<std::uint64_t> full_count_;
   std::vector<std::size_t> term_at_;
   std::vector<float> terms_;
+  CacheAlignedVector<float> lane_rows_;
+  std::vector<std::ptrdiff_t> lane_row_at_;
+  std::vector<std::size_t> one_by_one_slot_;
 };
 
 }  // namespace ruleval
