@@ -17,12 +17,6 @@ namespace {
 // Fewer cases than this per block are not worth a thread.
 constexpr std::size_t kLeastCasesPerBlock = 4096;
 
-// The high bit of every byte of x that is zero, and no other bit.
-std::uint64_t zero_bytes(std::uint64_t x) {
-  constexpr std::uint64_t kLows = 0x7F7F7F7F7F7F7F7FULL;
-  return ~(((x & kLows) + kLows) | x | kLows);
-}
-
 // A step of words as one vector, which the compiler maps onto whatever
 // vector unit the code is built for.
 using Step = std::uint64_t
@@ -30,8 +24,8 @@ using Step = std::uint64_t
 
 // Adds `count` rows into sums over words begin to end - 1, a step of words
 // at a time (wide vector units take a step in one or two instructions), and
-// marks in equal the high bit of every byte of a sum that equals that of
-// full.
+// marks in equal (whose word 0 stands for word begin) the high bit of every
+// byte of a sum that equals that of full.
 #if defined(__x86_64__) && defined(__has_attribute)
 #if __has_attribute(target_clones)
 __attribute__((target_clones("avx512f", "avx2", "default")))
@@ -56,14 +50,16 @@ void add_rows(const std::uint64_t* const* rows, std::size_t count,
     // zero_bytes on a vector, written out: a vector cannot be passed to a
     // function built for any vector unit.
     const Step zero = ~(((x & kLows) + kLows) | x | kLows);
-    std::memcpy(equal + w, &zero, sizeof zero);
+    std::memcpy(equal + (w - begin), &zero, sizeof zero);
   }
 }
 
-// Rows are added for a batch of cases this many words at a time, so that
-// the parts of the rows the batch reads stay in the cache while every case
-// of the batch adds them.
-constexpr std::size_t kTileWords = 512;
+// The cases are counted in batches of kBatch, this many words at a time, so
+// that the parts of the rows the batch reads stay in the cache while every
+// case of the batch adds them, and the full matches of a tile are found
+// while its sums are still there.
+constexpr std::size_t kBatch = 64;
+constexpr std::size_t kTileWords = 1024;
 static_assert(kTileWords % kWordsPerStep == 0);
 
 // The coverage lists one block found, per rule.
@@ -91,8 +87,9 @@ class BlockMatcher {
         majority_class_(majority_class),
         kernel_(kernel),
         words_(index.word_count()),
-        counts_(kLanes * words_),
-        equal_(kLanes * words_),
+        counts_(kBatch * words_),
+        equal_(std::min(kTileWords, words_)),
+        full_lists_(kBatch),
         no_conditions_(words_),
         class_words_((index.class_rule_count() + kRulesPerWord - 1) /
                      kRulesPerWord),
@@ -121,12 +118,10 @@ class BlockMatcher {
   std::uint64_t* counts(std::size_t lane) {
     return counts_.data() + lane * words_;
   }
-  std::uint64_t* equal(std::size_t lane) {
-    return equal_.data() + lane * words_;
-  }
   void count_met_conditions(std::size_t first, std::size_t n);
-  void match_one_by_one(std::size_t c, std::size_t lane);
-  void find_full_matches(std::size_t lane);
+  void match_one_by_one(std::size_t c);
+  void find_full_matches(std::size_t lane, std::size_t tile,
+                         std::size_t tile_end);
   void record_coverage(std::size_t c, BlockCoverage* coverage) const;
   bool needs_partial_scores() const;
   Classification classify();
@@ -137,10 +132,14 @@ class BlockMatcher {
   const int majority_class_;
   const LaneKernel kernel_;
   const std::size_t words_;
-  // Per lane, per rule byte: conditions met by the lane's case; and the
-  // high bit of every byte of a rule it fully matches.
+  // Per case of the batch, per rule byte: conditions met by the case; and,
+  // for the tile at hand, the high bit of every byte of a rule it fully
+  // matches.
   CacheAlignedVector<std::uint64_t> counts_;
   CacheAlignedVector<std::uint64_t> equal_;
+  // Per case of the batch, its full matches of the rules the rows serve,
+  // ascending.
+  std::vector<std::vector<std::size_t>> full_lists_;
   // Per lane, the row of every tabulated attribute.
   std::vector<const std::uint64_t*> rows_;
   // The row of a case when no attribute is tabulated: no condition met.
@@ -184,13 +183,14 @@ template <bool kDetailed>
 void BlockMatcher::match_cases(std::size_t begin, std::size_t end,
                                BlockCoverage* coverage, Classification* given,
                                BlockDetails* details) {
-  for (std::size_t first = begin; first < end; first += kLanes) {
-    const std::size_t n = std::min(kLanes, end - first);
+  for (std::size_t first = begin; first < end; first += kBatch) {
+    const std::size_t n = std::min(kBatch, end - first);
     count_met_conditions(first, n);
     for (std::size_t k = 0; k < n; ++k) {
       const std::size_t c = first + k;
-      match_one_by_one(c, k);
-      find_full_matches(k);
+      full_.swap(full_lists_[k]);
+      full_lists_[k].clear();
+      match_one_by_one(c);
       record_coverage(c, coverage);
       if constexpr (kDetailed) record_full_matches(c - begin, details);
       if (needs_partial_scores()) {
@@ -269,8 +269,8 @@ void BlockMatcher::record_score(const Classification& given, std::size_t k,
 }
 
 // Adds up one row per tabulated attribute for each of the n cases from
-// first, tile by tile. No byte can carry into the next: a rule meets at
-// most 255 conditions.
+// first, tile by tile, and finds their full matches. No byte can carry into
+// the next: a rule meets at most 255 conditions.
 void BlockMatcher::count_met_conditions(std::size_t first, std::size_t n) {
   const std::vector<TabulatedAttribute>& attributes = index_.attributes();
   const std::size_t per_case = std::max<std::size_t>(1, attributes.size());
@@ -287,59 +287,61 @@ void BlockMatcher::count_met_conditions(std::size_t first, std::size_t n) {
     const std::size_t tile_end = std::min(words_, tile + kTileWords);
     for (std::size_t k = 0; k < n; ++k) {
       add_rows(rows_.data() + k * per_case, per_case, tile, tile_end, full,
-               counts(k), equal(k));
+               counts(k), equal_.data());
+      find_full_matches(k, tile, tile_end);
     }
   }
 }
 
-void BlockMatcher::match_one_by_one(std::size_t c, std::size_t lane) {
+// The rules matched one by one on case c: its full
+// matches join the others in rule order.
+void BlockMatcher::match_one_by_one(std::size_t c) {
   covered_one_by_one_.clear();
-  std::uint64_t* lane_counts = counts(lane);
-  std::uint64_t* lane_equal = equal(lane);
-  auto* bytes = reinterpret_cast<unsigned char*>(lane_counts);
   const std::vector<std::size_t>& one_by_one = index_.one_by_one();
   for (std::size_t j = 0; j < one_by_one.size(); ++j) {
     const std::size_t r = one_by_one[j];
     const Rule& rule = index_.rule(r);
     const int met = met_conditions(rule, cases_, c);
     const bool full = met == rule.conditions_to_meet;
-    bytes[r] = full ? 1 : 0;
-    const std::size_t w = r / kRulesPerWord;
-    lane_equal[w] = zero_bytes(lane_counts[w] ^ index_.full_count()[w]);
+    if (full) full_.insert(std::lower_bound(full_.begin(), full_.end(), r), r);
     one_by_one_terms_[j] = full ? 0.0f : partial_score(met, rule);
     if (covers_case(rule, cases_, c)) covered_one_by_one_.push_back(r);
   }
 }
 
-void BlockMatcher::find_full_matches(std::size_t lane) {
-  full_.clear();
+// The full matches of the k-th case of the batch in words tile to
+// tile_end - 1, from the marks add_rows left.
+void BlockMatcher::find_full_matches(std::size_t lane, std::size_t tile,
+                                     std::size_t tile_end) {
+  std::vector<std::size_t>& full = full_lists_[lane];
   const CacheAlignedVector<std::uint64_t>& full_count = index_.full_count();
-  const std::uint64_t* lane_equal = equal(lane);
+  const std::uint64_t* marks = equal_.data();
   const auto* bytes = reinterpret_cast<const unsigned char*>(counts(lane));
   const auto* full_bytes =
       reinterpret_cast<const unsigned char*>(full_count.data());
-  for (std::size_t w = 0; w < words_; ++w) {
-    if (w % kWordsPerStep == 0) {
+  for (std::size_t w = tile; w < tile_end; ++w) {
+    if ((w - tile) % kWordsPerStep == 0) {
       // Most steps hold no full match at all.
       std::uint64_t any = 0;
-      for (std::size_t k = 0; k < kWordsPerStep; ++k) any |= lane_equal[w + k];
+      for (std::size_t k = 0; k < kWordsPerStep; ++k)
+        any |= marks[w - tile + k];
       if (any == 0) {
         w += kWordsPerStep - 1;
         continue;
       }
     }
-    std::uint64_t equal = lane_equal[w];
+    std::uint64_t equal = marks[w - tile];
     if (equal == 0) continue;
     if constexpr (std::endian::native == std::endian::little) {
       // Byte k of the word is bits 8k to 8k + 7: rule 8w + k.
       for (; equal != 0; equal &= equal - 1) {
-        full_.push_back(w * kRulesPerWord +
-                        static_cast<std::size_t>(std::countr_zero(equal)) / 8);
+        full.push_back(w * kRulesPerWord +
+                       static_cast<std::size_t>(std::countr_zero(equal)) / 8);
       }
     } else {
       for (std::size_t r = w * kRulesPerWord; r < (w + 1) * kRulesPerWord;
            ++r) {
-        if (bytes[r] == full_bytes[r]) full_.push_back(r);
+        if (bytes[r] == full_bytes[r]) full.push_back(r);
       }
     }
   }
