@@ -258,8 +258,7 @@ void BlockMatcher::hold_pending(std::size_t lane, std::size_t at) {
 // Scores the waiting cases side by side and classifies them by their sums.
 // Lanes beyond them hold earlier cases' counts, scored to no use.
 template <bool kDetailed>
-void BlockMatcher::score_pending(Classification* given,
-                                 BlockDetails* details) {
+void BlockMatcher::score_pending(Classification* given, BlockDetails* details) {
   LaneBatch batch;
   batch.counts = pending_counts_.data();
   batch.stride = words_;
@@ -270,8 +269,9 @@ void BlockMatcher::score_pending(Classification* given,
     for (std::size_t i = 0; i < scores_.size(); ++i)
       scores_[i] = lane_scores_[i * kLanes + k];
     const std::size_t at = pending_at_[k];
-    given[at] = Classification{choose_concept(scores_, index_.class_has_rules()),
-                               Decision::kPartialMatch};
+    given[at] =
+        Classification{choose_concept(scores_, index_.class_has_rules()),
+                       Decision::kPartialMatch};
     if constexpr (kDetailed) record_score(given[at], at, details);
   }
   pending_ = 0;
@@ -393,8 +393,8 @@ void BlockMatcher::record_coverage(std::size_t c,
   const auto class_code = static_cast<int>(code);
   const auto add = [&](std::size_t r) {
     std::vector<PieceList>& lists = index_.concept_of(r) == class_code
-                                       ? coverage->positive
-                                       : coverage->negative;
+                                        ? coverage->positive
+                                        : coverage->negative;
     lists[r].push_back(static_cast<std::int32_t>(c));
   };
   for (const std::size_t r : full_) {
@@ -506,14 +506,14 @@ Status store_coverage(std::vector<BlockCoverage>& blocks, RuleStore* rules) {
 
 Status match_indexed(const AttributeTable& table, const CaseBuffer& cases,
                      RuleStore* rules, std::vector<Classification>* given,
-                     std::size_t threads, MatchDetails* details) {
+                     std::size_t threads, MatchDetails* details,
+                     LaneKernel kernel) {
   const RuleIndex index(table, *rules);
   const std::size_t n = cases.num_cases();
   given->assign(n, Classification{});
   const std::size_t blocks = block_count(n, threads);
   std::vector<BlockCoverage> coverage(blocks);
   std::vector<BlockDetails> parts;
-  const LaneKernel kernel = best_lane_kernel();
   if (details != nullptr) parts = start_details(details, n, blocks);
   run_in_parallel(blocks, [&](std::size_t b) {
     const std::size_t begin = n * b / blocks;

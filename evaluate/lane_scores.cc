@@ -11,8 +11,8 @@ namespace {
 
 // Lane k's count of rule r.
 unsigned count_of(const LaneBatch& batch, std::size_t k, std::size_t r) {
-  const auto* bytes = reinterpret_cast<const unsigned char*>(batch.counts +
-                                                             k * batch.stride);
+  const auto* bytes =
+      reinterpret_cast<const unsigned char*>(batch.counts + k * batch.stride);
   return bytes[r];
 }
 
@@ -49,8 +49,8 @@ class ConceptWalk {
  private:
   void skip_empty() {
     const std::size_t classes = index_.class_count();
-    while (current_ < classes &&
-           index_.concept_begin(current_ + 1) == index_.concept_begin(current_)) {
+    while (current_ < classes && index_.concept_begin(current_ + 1) ==
+                                     index_.concept_begin(current_)) {
       std::fill_n(sums(), width_, 0.0f);
       ++current_;
     }
@@ -108,10 +108,10 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void score_avx512(
       if (r >= rules) break;
       __m512 term;
       if (index.lane_row(r) != nullptr) {
-        const __m512i counts = _mm512_and_si512(
-            _mm512_permutex2var_epi8(first, _mm512_load_si512(masks[j]),
-                                     second),
-            low_byte);
+        const __m512i counts =
+            _mm512_and_si512(_mm512_permutex2var_epi8(
+                                 first, _mm512_load_si512(masks[j]), second),
+                             low_byte);
         // The zero-masked form: the plain one reads an undefined source.
         term = _mm512_maskz_permutexvar_ps(0xFFFF, counts,
                                            _mm512_loadu_ps(index.lane_row(r)));
@@ -133,8 +133,8 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void score_avx512(
 
 // The eight rules of one word of eight lanes, each rule's counts of the
 // lanes in eight bytes: rules 2m and 2m + 1 in out[m].
-__attribute__((target("avx2"))) void transpose_bytes(
-    const std::uint64_t* words, __m128i out[4]) {
+__attribute__((target("avx2"))) void transpose_bytes(const std::uint64_t* words,
+                                                     __m128i out[4]) {
   __m128i w[8];
   for (std::size_t k = 0; k < 8; ++k)
     w[k] = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(words + k));
@@ -173,16 +173,15 @@ __attribute__((target("avx2"))) void score_avx2_half(const RuleIndex& index,
       __m256 term;
       if (index.lane_row(r) != nullptr) {
         const __m128i pair = pairs[j / 2];
-        const __m256i counts = _mm256_cvtepu8_epi32(
-            j % 2 == 0 ? pair : _mm_srli_si128(pair, 8));
+        const __m256i counts =
+            _mm256_cvtepu8_epi32(j % 2 == 0 ? pair : _mm_srli_si128(pair, 8));
         const float* row = index.lane_row(r);
         const __m256 low =
             _mm256_permutevar8x32_ps(_mm256_loadu_ps(row), counts);
         const __m256 high =
             _mm256_permutevar8x32_ps(_mm256_loadu_ps(row + 8), counts);
         term = _mm256_blendv_ps(
-            low, high,
-            _mm256_castsi256_ps(_mm256_cmpgt_epi32(counts, seven)));
+            low, high, _mm256_castsi256_ps(_mm256_cmpgt_epi32(counts, seven)));
       } else {
         alignas(32) float terms[8];
         for (std::size_t k = 0; k < 8; ++k)
@@ -203,14 +202,28 @@ __attribute__((target("avx2"))) void score_avx2_half(const RuleIndex& index,
 
 }  // namespace
 
-LaneKernel best_lane_kernel() {
+bool lane_kernel_runs(LaneKernel kernel) {
+  switch (kernel) {
 #if defined(__x86_64__)
-  __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx512vbmi") &&
-      __builtin_cpu_supports("avx512bw"))
-    return LaneKernel::kAvx512;
-  if (__builtin_cpu_supports("avx2")) return LaneKernel::kAvx2;
+    case LaneKernel::kAvx512:
+      __builtin_cpu_init();
+      return __builtin_cpu_supports("avx512vbmi") &&
+             __builtin_cpu_supports("avx512bw");
+    case LaneKernel::kAvx2:
+      __builtin_cpu_init();
+      return __builtin_cpu_supports("avx2");
 #endif
+    case LaneKernel::kPlain:
+      return true;
+    default:
+      return false;
+  }
+}
+
+LaneKernel best_lane_kernel() {
+  for (const LaneKernel kernel : {LaneKernel::kAvx512, LaneKernel::kAvx2}) {
+    if (lane_kernel_runs(kernel)) return kernel;
+  }
   return LaneKernel::kPlain;
 }
 

@@ -27,8 +27,12 @@ struct LaneBatch {
   float* scores = nullptr;
 };
 
-// Which way of scoring side by side the processor runs.
+// The ways of scoring side by side, slowest first: plain code, and the
+// vector units of some processors.
 enum class LaneKernel : std::uint8_t { kPlain, kAvx2, kAvx512 };
+// Whether this processor runs the kernel.
+bool lane_kernel_runs(LaneKernel kernel);
+// The fastest kernel this processor runs.
 LaneKernel best_lane_kernel();
 
 // Sets the sums of every class for every lane of batch.

@@ -50,8 +50,7 @@ void RuleIndex::lay_out_lane_rows() {
   std::size_t rows = 0;
   for (std::size_t r = 0; r < class_rule_count(); ++r) {
     if (!one_by_one_flag_[r] &&
-        static_cast<std::size_t>(rules_[r]->conditions_to_meet) <
-            kLaneRowWidth)
+        static_cast<std::size_t>(rules_[r]->conditions_to_meet) < kLaneRowWidth)
       lane_row_at_[r] = static_cast<std::ptrdiff_t>(rows++ * kLaneRowWidth);
   }
   lane_rows_.assign(rows * kLaneRowWidth, 0.0f);

@@ -82,8 +82,7 @@ class RuleIndex {
   // meet: its terms, padded with zeros to kLaneRowWidth; of any other rule,
   // nullptr.
   const float* lane_row(std::size_t r) const {
-    return lane_row_at_[r] < 0 ? nullptr
-                               : lane_rows_.data() + lane_row_at_[r];
+    return lane_row_at_[r] < 0 ? nullptr : lane_rows_.data() + lane_row_at_[r];
   }
   // The place of rule r among the rules matched one by one.
   std::size_t one_by_one_slot(std::size_t r) const {
