@@ -63,47 +63,9 @@ constexpr std::size_t kTileWords = 1024;
 static_assert(kTileWords % kWordsPerStep == 0);
 
 // The coverage lists one block found, per rule.
-// A list of cases that grows in pieces, each piece allocated to its exact
-// size: pieces double from kFirstPiece cases up to kLargestPiece, so that
-// the room beyond the cases stays small, and no piece is ever copied.
-class PieceList {
- public:
-  void push_back(std::int32_t c) {
-    if (pieces_.empty() || pieces_.back().size() == pieces_.back().capacity())
-      add_piece();
-    pieces_.back().push_back(c);
-    ++size_;
-  }
-  std::size_t size() const { return size_; }
-  // Appends the cases to list and frees them.
-  void move_to(CaseList* list) {
-    for (CaseList& piece : pieces_) {
-      list->insert(list->end(), piece.begin(), piece.end());
-      CaseList().swap(piece);
-    }
-    std::vector<CaseList>().swap(pieces_);
-    size_ = 0;
-  }
-
- private:
-  static constexpr std::size_t kFirstPiece = 16;
-  static constexpr std::size_t kLargestPiece = 4096;
-
-  void add_piece() {
-    const std::size_t capacity =
-        pieces_.empty() ? kFirstPiece
-                        : std::min(kLargestPiece, 2 * pieces_.back().size());
-    pieces_.emplace_back();
-    pieces_.back().reserve(capacity);
-  }
-
-  std::vector<CaseList> pieces_;
-  std::size_t size_ = 0;
-};
-
 struct BlockCoverage {
-  std::vector<PieceList> positive;
-  std::vector<PieceList> negative;
+  std::vector<CaseList> positive;
+  std::vector<CaseList> negative;
 };
 
 // The details of one block's cases, when asked for: its parts of the
@@ -392,7 +354,7 @@ void BlockMatcher::record_coverage(std::size_t c,
   if (code == kMissingCode) return;
   const auto class_code = static_cast<int>(code);
   const auto add = [&](std::size_t r) {
-    std::vector<PieceList>& lists = index_.concept_of(r) == class_code
+    std::vector<CaseList>& lists = index_.concept_of(r) == class_code
                                         ? coverage->positive
                                         : coverage->negative;
     lists[r].push_back(static_cast<std::int32_t>(c));
@@ -437,16 +399,23 @@ std::size_t block_count(std::size_t cases, std::size_t threads) {
   return worker_count(cases / kLeastCasesPerBlock);
 }
 
-// Rule r's list of one kind, block after block, in a list of its exact
-// size; the blocks' own lists are freed as they are joined.
+// Rule r's list of one kind, block after block; the blocks' own lists are
+// freed as they are joined. The first block's list is taken over as it is:
+// a copy of exact size would cost more memory than the room it saves, as
+// the blocks' lists come from other threads' memory.
 CaseList join_blocks(std::vector<BlockCoverage>& blocks,
-                     std::vector<PieceList> BlockCoverage::*kind,
+                     std::vector<CaseList> BlockCoverage::*kind,
                      std::size_t r) {
-  std::size_t total = 0;
-  for (const BlockCoverage& block : blocks) total += (block.*kind)[r].size();
-  CaseList joined;
-  joined.reserve(total);
-  for (BlockCoverage& block : blocks) (block.*kind)[r].move_to(&joined);
+  CaseList joined = std::move((blocks[0].*kind)[r]);
+  std::size_t total = joined.size();
+  for (std::size_t b = 1; b < blocks.size(); ++b)
+    total += (blocks[b].*kind)[r].size();
+  if (total > joined.capacity()) joined.reserve(total);
+  for (std::size_t b = 1; b < blocks.size(); ++b) {
+    CaseList& part = (blocks[b].*kind)[r];
+    joined.insert(joined.end(), part.begin(), part.end());
+    CaseList().swap(part);
+  }
   return joined;
 }
 
