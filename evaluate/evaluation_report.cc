@@ -60,8 +60,7 @@ std::vector<std::string> result_suffixes(const AttributeTable& table) {
 
 Status classify_all(InputFile& test_data, const std::string& test_path,
                     OutputFile& result, const AttributeTable& table,
-                    const CaseBuffer& cases,
-                    const std::vector<Classification>& classes,
+                    const CaseBuffer& cases, const Classifications& classes,
                     RunCounters* counters, Tally* tally) {
   const std::vector<std::string> suffixes = result_suffixes(table);
   for (std::size_t c = 0; c < cases.num_cases(); ++c) {
@@ -179,9 +178,8 @@ std::string confusion_report(const AttributeTable& table,
 Status evaluate_test_cases(const std::string& test_path,
                            const std::string& result_path,
                            const AttributeTable& table, const CaseBuffer& cases,
-                           const std::vector<Classification>& given,
-                           RunCounters* counters, std::FILE* out,
-                           float* accuracy) {
+                           const Classifications& given, RunCounters* counters,
+                           std::FILE* out, float* accuracy) {
   InputFile test_data;
   if (!test_data.open(test_path)) {
     return Status::Fatal(render<Message::kCannotOpenTestData>(test_path));

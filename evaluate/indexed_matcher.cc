@@ -100,18 +100,19 @@ class BlockMatcher {
         scores_(index.class_count()),
         flags_(index.class_count()) {}
 
-  // Matches cases begin to end - 1; given and the arrays of details (when
-  // given) start at case begin.
+  // Matches cases begin to end - 1; the arrays of details (when given)
+  // start at case begin.
   void match(std::size_t begin, std::size_t end, BlockCoverage* coverage,
-             Classification* given, BlockDetails* details);
+             Classifications* given, BlockDetails* details);
 
  private:
   template <bool kDetailed>
   void match_cases(std::size_t begin, std::size_t end, BlockCoverage* coverage,
-                   Classification* given, BlockDetails* details);
+                   Classifications* given, BlockDetails* details);
   void hold_pending(std::size_t lane, std::size_t at);
   template <bool kDetailed>
-  void score_pending(Classification* given, BlockDetails* details);
+  void score_pending(std::size_t begin, Classifications* given,
+                     BlockDetails* details);
   void record_full_matches(std::size_t k, BlockDetails* details) const;
   void record_score(const Classification& given, std::size_t k,
                     BlockDetails* details) const;
@@ -147,9 +148,9 @@ class BlockMatcher {
   // The words that hold the class rules' bytes.
   const std::size_t class_words_;
   // The counts of the cases that wait for their partial scores, one lane
-  // each, and where in the block they are.
+  // each, and their numbers.
   CacheAlignedVector<std::uint64_t> pending_counts_;
-  std::size_t pending_at_[kLanes] = {};
+  std::size_t pending_case_[kLanes] = {};
   std::size_t pending_ = 0;
   // The current case's partial score of each rule matched one by one, and
   // those of the waiting cases, as LaneBatch lays them out.
@@ -165,7 +166,7 @@ class BlockMatcher {
 };
 
 void BlockMatcher::match(std::size_t begin, std::size_t end,
-                         BlockCoverage* coverage, Classification* given,
+                         BlockCoverage* coverage, Classifications* given,
                          BlockDetails* details) {
   coverage->positive.resize(index_.rule_count());
   coverage->negative.resize(index_.rule_count());
@@ -181,7 +182,7 @@ void BlockMatcher::match(std::size_t begin, std::size_t end,
 // until kLanes of them are found, to be scored side by side.
 template <bool kDetailed>
 void BlockMatcher::match_cases(std::size_t begin, std::size_t end,
-                               BlockCoverage* coverage, Classification* given,
+                               BlockCoverage* coverage, Classifications* given,
                                BlockDetails* details) {
   for (std::size_t first = begin; first < end; first += kBatch) {
     const std::size_t n = std::min(kBatch, end - first);
@@ -194,33 +195,34 @@ void BlockMatcher::match_cases(std::size_t begin, std::size_t end,
       record_coverage(c, coverage);
       if constexpr (kDetailed) record_full_matches(c - begin, details);
       if (needs_partial_scores()) {
-        hold_pending(k, c - begin);
-        if (pending_ == kLanes) score_pending<kDetailed>(given, details);
+        hold_pending(k, c);
+        if (pending_ == kLanes) score_pending<kDetailed>(begin, given, details);
         continue;
       }
-      given[c - begin] = classify();
-      if constexpr (kDetailed)
-        record_score(given[c - begin], c - begin, details);
+      const Classification decided = classify();
+      given->set(c, decided);
+      if constexpr (kDetailed) record_score(decided, c - begin, details);
     }
   }
-  if (pending_ > 0) score_pending<kDetailed>(given, details);
+  if (pending_ > 0) score_pending<kDetailed>(begin, given, details);
 }
 
 // Keeps what the partial scores of the case in the lane need: its counts
 // of the class rules and its scores of the rules matched one by one. It is
-// the block's case at.
-void BlockMatcher::hold_pending(std::size_t lane, std::size_t at) {
+// case c.
+void BlockMatcher::hold_pending(std::size_t lane, std::size_t c) {
   std::copy_n(counts(lane), class_words_,
               pending_counts_.data() + pending_ * words_);
   for (std::size_t j = 0; j < one_by_one_terms_.size(); ++j)
     pending_terms_[j * kLanes + pending_] = one_by_one_terms_[j];
-  pending_at_[pending_++] = at;
+  pending_case_[pending_++] = c;
 }
 
 // Scores the waiting cases side by side and classifies them by their sums.
 // Lanes beyond them hold earlier cases' counts, scored to no use.
 template <bool kDetailed>
-void BlockMatcher::score_pending(Classification* given, BlockDetails* details) {
+void BlockMatcher::score_pending(std::size_t begin, Classifications* given,
+                                 BlockDetails* details) {
   LaneBatch batch;
   batch.counts = pending_counts_.data();
   batch.stride = words_;
@@ -230,11 +232,12 @@ void BlockMatcher::score_pending(Classification* given, BlockDetails* details) {
   for (std::size_t k = 0; k < pending_; ++k) {
     for (std::size_t i = 0; i < scores_.size(); ++i)
       scores_[i] = lane_scores_[i * kLanes + k];
-    const std::size_t at = pending_at_[k];
-    given[at] =
-        Classification{choose_concept(scores_, index_.class_has_rules()),
-                       Decision::kPartialMatch};
-    if constexpr (kDetailed) record_score(given[at], at, details);
+    const std::size_t c = pending_case_[k];
+    const Classification decided{
+        choose_concept(scores_, index_.class_has_rules()),
+        Decision::kPartialMatch};
+    given->set(c, decided);
+    if constexpr (kDetailed) record_score(decided, c - begin, details);
   }
   pending_ = 0;
 }
@@ -355,8 +358,8 @@ void BlockMatcher::record_coverage(std::size_t c,
   const auto class_code = static_cast<int>(code);
   const auto add = [&](std::size_t r) {
     std::vector<CaseList>& lists = index_.concept_of(r) == class_code
-                                        ? coverage->positive
-                                        : coverage->negative;
+                                       ? coverage->positive
+                                       : coverage->negative;
     lists[r].push_back(static_cast<std::int32_t>(c));
   };
   for (const std::size_t r : full_) {
@@ -474,12 +477,12 @@ Status store_coverage(std::vector<BlockCoverage>& blocks, RuleStore* rules) {
 }  // namespace
 
 Status match_indexed(const AttributeTable& table, const CaseBuffer& cases,
-                     RuleStore* rules, std::vector<Classification>* given,
+                     RuleStore* rules, Classifications* given,
                      std::size_t threads, MatchDetails* details,
                      LaneKernel kernel) {
   const RuleIndex index(table, *rules);
   const std::size_t n = cases.num_cases();
-  given->assign(n, Classification{});
+  given->assign(n, number_of_classes(table.attributes.back()));
   const std::size_t blocks = block_count(n, threads);
   std::vector<BlockCoverage> coverage(blocks);
   std::vector<BlockDetails> parts;
@@ -488,7 +491,7 @@ Status match_indexed(const AttributeTable& table, const CaseBuffer& cases,
     const std::size_t begin = n * b / blocks;
     const std::size_t end = n * (b + 1) / blocks;
     BlockMatcher matcher(index, cases, rules->majority_class, kernel);
-    matcher.match(begin, end, &coverage[b], given->data() + begin,
+    matcher.match(begin, end, &coverage[b], given,
                   parts.empty() ? nullptr : &parts[b]);
   });
   if (details != nullptr) join_details(parts, details);

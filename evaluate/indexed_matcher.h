@@ -19,7 +19,7 @@ namespace ruleval {
 // the partial scores taken side by side by the kernel given (by default the
 // fastest the processor runs).
 Status match_indexed(const AttributeTable& table, const CaseBuffer& cases,
-                     RuleStore* rules, std::vector<Classification>* given,
+                     RuleStore* rules, Classifications* given,
                      std::size_t threads = 0, MatchDetails* details = nullptr,
                      LaneKernel kernel = best_lane_kernel());
 

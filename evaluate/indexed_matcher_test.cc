@@ -164,13 +164,13 @@ void expect_same_matching(const AttributeTable& table, const CaseBuffer& cases,
                           const RuleStore& rules, std::size_t threads,
                           LaneKernel kernel = best_lane_kernel()) {
   RuleStore expected_rules = rules;
-  std::vector<Classification> expected;
+  Classifications expected;
   MatchDetails expected_details;
   ASSERT_TRUE(match_rules(table, cases, MatchMethod::kReference,
                           &expected_rules, &expected, &expected_details)
                   .ok());
   RuleStore got_rules = rules;
-  std::vector<Classification> got;
+  Classifications got;
   MatchDetails got_details;
   ASSERT_TRUE(match_indexed(table, cases, &got_rules, &got, threads,
                             &got_details, kernel)
