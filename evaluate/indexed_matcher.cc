@@ -98,7 +98,10 @@ class BlockMatcher {
         pending_terms_(index.one_by_one().size() * kLanes),
         lane_scores_(index.class_count() * kLanes),
         scores_(index.class_count()),
-        flags_(index.class_count()) {}
+        flags_(index.class_count()) {
+    for (std::size_t k = 0; k < kLanes; ++k)
+      pending_lanes_[k] = pending_counts_.data() + k * words_;
+  }
 
   // Matches cases begin to end - 1; the arrays of details (when given)
   // start at case begin.
@@ -109,7 +112,8 @@ class BlockMatcher {
   template <bool kDetailed>
   void match_cases(std::size_t begin, std::size_t end, BlockCoverage* coverage,
                    Classifications* given, BlockDetails* details);
-  void hold_pending(std::size_t lane, std::size_t at);
+  void hold_pending(std::size_t lane, std::size_t c);
+  void keep_pending_counts();
   template <bool kDetailed>
   void score_pending(std::size_t begin, Classifications* given,
                      BlockDetails* details);
@@ -148,8 +152,11 @@ class BlockMatcher {
   // The words that hold the class rules' bytes.
   const std::size_t class_words_;
   // The counts of the cases that wait for their partial scores, one lane
-  // each, and their numbers.
+  // each, and their numbers. A lane points into counts_ until the batch
+  // ends, and then to its copy in pending_counts_; lanes beyond the
+  // waiting cases point to earlier cases' counts, scored to no use.
   CacheAlignedVector<std::uint64_t> pending_counts_;
+  const std::uint64_t* pending_lanes_[kLanes] = {};
   std::size_t pending_case_[kLanes] = {};
   std::size_t pending_ = 0;
   // The current case's partial score of each rule matched one by one, and
@@ -203,19 +210,29 @@ void BlockMatcher::match_cases(std::size_t begin, std::size_t end,
       given->set(c, decided);
       if constexpr (kDetailed) record_score(decided, c - begin, details);
     }
+    keep_pending_counts();
   }
   if (pending_ > 0) score_pending<kDetailed>(begin, given, details);
 }
 
-// Keeps what the partial scores of the case in the lane need: its counts
-// of the class rules and its scores of the rules matched one by one. It is
-// case c.
+// Keeps what the partial scores of the case in the lane need: where its
+// counts are, and its scores of the rules matched one by one. It is case c.
 void BlockMatcher::hold_pending(std::size_t lane, std::size_t c) {
-  std::copy_n(counts(lane), class_words_,
-              pending_counts_.data() + pending_ * words_);
+  pending_lanes_[pending_] = counts(lane);
   for (std::size_t j = 0; j < one_by_one_terms_.size(); ++j)
     pending_terms_[j * kLanes + pending_] = one_by_one_terms_[j];
   pending_case_[pending_++] = c;
+}
+
+// Copies the counts of the waiting cases out of the batch, whose counts are
+// about to be overwritten.
+void BlockMatcher::keep_pending_counts() {
+  for (std::size_t k = 0; k < pending_; ++k) {
+    std::uint64_t* kept = pending_counts_.data() + k * words_;
+    if (pending_lanes_[k] != kept)
+      std::copy_n(pending_lanes_[k], class_words_, kept);
+    pending_lanes_[k] = kept;
+  }
 }
 
 // Scores the waiting cases side by side and classifies them by their sums.
@@ -224,8 +241,7 @@ template <bool kDetailed>
 void BlockMatcher::score_pending(std::size_t begin, Classifications* given,
                                  BlockDetails* details) {
   LaneBatch batch;
-  batch.counts = pending_counts_.data();
-  batch.stride = words_;
+  batch.lanes = pending_lanes_;
   batch.one_by_one_terms = pending_terms_.data();
   batch.scores = lane_scores_.data();
   score_lanes(kernel_, index_, batch);

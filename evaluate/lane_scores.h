@@ -16,10 +16,9 @@ inline constexpr std::size_t kLanes = 16;
 
 // A batch of kLanes cases, whatever number of them needs scoring.
 struct LaneBatch {
-  // Lane k's count bytes: counts + k * stride words, laid out as a case's
-  // counts are (byte r: rule r).
-  const std::uint64_t* counts = nullptr;
-  std::size_t stride = 0;
+  // Lane k's count bytes at lanes[k], laid out as a case's counts are
+  // (byte r: rule r).
+  const std::uint64_t* const* lanes = nullptr;
   // The partial score of the j-th rule matched one by one (0 for a full
   // match) of lane k: one_by_one_terms[j * kLanes + k].
   const float* one_by_one_terms = nullptr;

@@ -46,19 +46,19 @@ RuleIndex::RuleIndex(const AttributeTable& table, const RuleStore& rules) {
 }
 
 void RuleIndex::lay_out_lane_rows() {
-  lane_row_at_.assign(rules_.size(), -1);
-  std::size_t rows = 0;
-  for (std::size_t r = 0; r < class_rule_count(); ++r) {
-    if (!one_by_one_flag_[r] &&
-        static_cast<std::size_t>(rules_[r]->conditions_to_meet) < kLaneRowWidth)
-      lane_row_at_[r] = static_cast<std::ptrdiff_t>(rows++ * kLaneRowWidth);
-  }
-  lane_rows_.assign(rows * kLaneRowWidth, 0.0f);
-  for (std::size_t r = 0; r < class_rule_count(); ++r) {
-    if (lane_row_at_[r] < 0) continue;
+  const std::size_t rules = class_rule_count();
+  lane_rows_.assign(rules * kLaneRowWidth, 0.0f);
+  lane_exception_.assign(rules, 0);
+  for (std::size_t r = 0; r < rules; ++r) {
     const auto n = static_cast<std::size_t>(rules_[r]->conditions_to_meet);
-    std::copy_n(terms_.begin() + static_cast<std::ptrdiff_t>(term_at_[r]),
-                n + 1, lane_rows_.begin() + lane_row_at_[r]);
+    if (one_by_one_flag_[r] || n >= kLaneRowWidth) {
+      lane_exceptions_.push_back(r);
+      lane_exception_[r] = 1;
+      continue;
+    }
+    std::copy_n(
+        terms_.begin() + static_cast<std::ptrdiff_t>(term_at_[r]), n + 1,
+        lane_rows_.begin() + static_cast<std::ptrdiff_t>(r * kLaneRowWidth));
   }
 }
 

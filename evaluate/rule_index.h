@@ -78,12 +78,16 @@ class RuleIndex {
   // its first entry for each case.
   std::size_t term_at(std::size_t r) const { return term_at_[r]; }
   const std::vector<float>& terms() const { return terms_; }
-  // Of a tabulated class rule with fewer than kLaneRowWidth conditions to
-  // meet: its terms, padded with zeros to kLaneRowWidth; of any other rule,
-  // nullptr.
-  const float* lane_row(std::size_t r) const {
-    return lane_row_at_[r] < 0 ? nullptr : lane_rows_.data() + lane_row_at_[r];
+  // The lane rows of the class rules, kLaneRowWidth floats each, rule
+  // after rule: a tabulated rule's terms padded with zeros, but zeros alone
+  // for the lane exceptions.
+  const float* lane_rows() const { return lane_rows_.data(); }
+  // The class rules whose terms a lane row cannot give (rules matched one
+  // by one, rules of kLaneRowWidth conditions or more), ascending.
+  const std::vector<std::size_t>& lane_exceptions() const {
+    return lane_exceptions_;
   }
+  bool lane_exception(std::size_t r) const { return lane_exception_[r]; }
   // The place of rule r among the rules matched one by one.
   std::size_t one_by_one_slot(std::size_t r) const {
     return one_by_one_slot_[r];
@@ -110,7 +114,8 @@ class RuleIndex {
   std::vector<std::size_t> term_at_;
   std::vector<float> terms_;
   CacheAlignedVector<float> lane_rows_;
-  std::vector<std::ptrdiff_t> lane_row_at_;
+  std::vector<std::size_t> lane_exceptions_;
+  std::vector<char> lane_exception_;
   std::vector<std::size_t> one_by_one_slot_;
 };
 
