@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
       ok = parse_number(value, &shape->cases) && shape->cases >= 0;
     } else if (option == "--rules") {
       ok = parse_number(value, &shape->rules) && shape->rules >= 0 &&
-           shape->rules <= 1000 * shape->classes;
+           shape->rules <= 20000 * shape->classes;
     } else if (option == "--seed") {
       ok = parse_number(value, &shape->seed);
     }

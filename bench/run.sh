@@ -5,13 +5,15 @@
 # alone, prints their ratios, and checks that all of them write the same
 # B.result, B.tcover, B.sum and standard output.
 #
-#   bench/run.sh [--small] [--no-reference] [--repeat N] [--work DIR]
-#                [--build-dir DIR]
+#   bench/run.sh [--small] [--no-reference] [--large] [--repeat N]
+#                [--work DIR] [--build-dir DIR]
 #
 # --small         only the small workload, for CI: both matchers and the
 #                 identity check, in a few seconds
 # --no-reference  skip the straightforward matcher on wide and rules (about
 #                 a minute and two minutes); the small workload keeps it
+# --large         also wide at 10 million cases, for its peak memory (a test
+#                 file of 1.1 GB, deleted afterwards)
 # --repeat N      take the best of N timings of ruleval and of the file I/O
 #                 (default 3); the straightforward matcher runs once, but
 #                 N times on the small workload
@@ -25,6 +27,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 small_only=false
 with_reference=true
+large=false
 repeat=3
 work="$root/bench/work"
 build="$root/build-bench"
@@ -33,10 +36,11 @@ while [ $# -gt 0 ]; do
   case "$1" in
     --small) small_only=true ;;
     --no-reference) with_reference=false ;;
+    --large) large=true ;;
     --repeat) repeat=$2; shift ;;
     --work) work=$2; shift ;;
     --build-dir) build=$2; shift ;;
-    *) echo "usage: bench/run.sh [--small] [--no-reference] [--repeat N]" \
+    *) echo "usage: bench/run.sh [--small] [--no-reference] [--large] [--repeat N]" \
          "[--work DIR] [--build-dir DIR]" >&2
        exit 2 ;;
   esac
@@ -114,26 +118,23 @@ time_program() {
   done
 }
 
-# time_io DIR TST RESULT QZF QZF1 COUNT: best time, into $best, of what a
-# run must do with files at the least: read the test file twice, write a
-# result file and the two coded case files of the given sizes, and delete
-# the coded case files again.
+# time_io DIR TST RESULT TCOVER COUNT: best time, into $best, of what a
+# completed run must do with files at the least: read the test file twice
+# and write a result file and a coverage report of the given sizes.
 time_io() {
-  local dir=$1 tst=$2 result=$3 qzf=$4 qzf1=$5 count=$6 start end
+  local dir=$1 tst=$2 result=$3 tcover=$4 count=$5 start end
   best=""
   for ((i = 0; i < count; i++)); do
     start=$(now)
     cat "$tst" > /dev/null
     cat "$tst" > /dev/null
     head -c "$result" /dev/zero > "$dir/io.result"
-    head -c "$qzf" /dev/zero > "$dir/io.qzf"
-    head -c "$qzf1" /dev/zero > "$dir/io.qzf1"
-    rm -f "$dir/io.qzf" "$dir/io.qzf1"
+    head -c "$tcover" /dev/zero > "$dir/io.tcover"
     end=$(now)
     best=$(smaller "${best:-$(seconds_between "$start" "$end")}" \
       "$(seconds_between "$start" "$end")")
   done
-  rm -f "$dir/io.result"
+  rm -f "$dir/io.result" "$dir/io.tcover"
 }
 
 # report_figures STDOUT: accuracy and how cases were decided.
@@ -159,36 +160,36 @@ differing() {
 }
 
 # bench_workload NAME RSS_TARGET_MIB SPEEDUP_TARGET IO_TARGET REF_COUNT
-#                RESULTS_TARGET_PERCENT
-# Times and checks the workload generated in $work/NAME. A target of "-"
-# prints no target.
+#                RESULTS_TARGET_PERCENT [BASE]
+# Times and checks the workload generated in $work/NAME, whose files are
+# BASE.* (NAME by default). A target of "-" prints no target. Leaves the
+# time of ruleval in $fast_time.
 bench_workload() {
-  local name=$1 rss_target=$2 speedup_target=$3 io_target=$4 ref_count=$5
-  local results_target=$6
-  local dir="$work/$name" fast ref keep results
+  local dir="$work/$1" rss_target=$2 speedup_target=$3 io_target=$4
+  local ref_count=$5 results_target=$6 name=${7:-$1}
+  local fast ref keep results
   fast=$(run_dir "$dir" "$name" fast)
   ref=$(run_dir "$dir" "$name" reference)
   keep=$(run_dir "$dir" "$name" keep)
   results=$(run_dir "$dir" "$name" results)
 
-  # The sizes of the files a run writes, its intermediate files kept.
+  # The sizes of the files a run leaves.
   time_program "$keep" "$build/ruleval_keep" "$name" 1
-  local result_size qzf_size qzf1_size tcover_size
+  local result_size tcover_size
   result_size=$(size_of "$keep/$name.result")
-  qzf_size=$(size_of "$keep/$name.qzf")
-  qzf1_size=$(size_of "$keep/$name.qzf1")
   tcover_size=$(size_of "$keep/$name.tcover")
   rm -f "$keep/$name".*
 
   local cases rules
   cases=$(grep -c '' "$dir/$name.tst")
   rules=$(sed -n 's/.*Total_rulenum=\([0-9]*\).*/\1/p' "$dir/$name.intr")
-  echo "== $name: $cases cases, $rules rules; test file $(mib "$(($(size_of \
+  echo "== $(basename "$dir"): $cases cases, $rules rules; test file $(mib "$(($(size_of \
 "$dir/$name.tst") / 1024))") MiB, result $(mib $((result_size / 1024))) MiB," \
     "coverage report $(mib $((tcover_size / 1024))) MiB"
 
   time_program "$fast" "$build/ruleval" "$name" "$repeat"
-  local fast_time=$best fast_peak=$peak
+  fast_time=$best
+  local fast_peak=$peak
   local line
   line="  ruleval            $(printf '%8.3f' "$fast_time") s  peak RSS"
   line+=" $(mib "$fast_peak") MiB"
@@ -214,11 +215,10 @@ bench_workload() {
   fi
   rm -f "$results/$name.json" "$results/$name.csv"
 
-  time_io "$dir" "$dir/$name.tst" "$result_size" "$qzf_size" "$qzf1_size" \
-    "$repeat"
+  time_io "$dir" "$dir/$name.tst" "$result_size" "$tcover_size" "$repeat"
   local io_time=$best
   echo "  file I/O alone     $(printf '%8.3f' "$io_time") s  (read the test" \
-    "file twice, write result, qzf and qzf1; best of $repeat)"
+    "file twice, write result and coverage report; best of $repeat)"
   line="  ruleval / file I/O: $(ratio "$fast_time" "$io_time")x"
   if [ "$io_target" != "-" ]; then
     line+=" (target: at most ${io_target}x)"
@@ -250,6 +250,24 @@ bench_workload() {
   report_figures "$fast/stdout"
 }
 
+# check_identity DIR BASE: runs ruleval and ruleval_reference once each on
+# the workload in DIR and fails unless their outputs are the same.
+check_identity() {
+  local dir=$1 base=$2 fast ref differ
+  fast=$(run_dir "$dir" "$base" fast)
+  ref=$(run_dir "$dir" "$base" reference)
+  time_program "$fast" "$build/ruleval" "$base" 1
+  time_program "$ref" "$build/ruleval_reference" "$base" 1
+  differing "$fast" "$ref" "$base"
+  if [ ${#differ[@]} -gt 0 ]; then
+    echo "  OUTPUTS DIFFER from the reference on $(basename "$dir"): ${differ[*]}"
+    return 1
+  fi
+  echo "  outputs identical to the reference on $(basename "$dir")" \
+    "($(grep -c '' "$dir/$base.tst") cases): $base.result, $base.tcover," \
+    "$base.sum and standard output"
+}
+
 # scaling NAME_SMALL NAME_LARGE WHAT FACTOR: how ruleval's time grows from
 # one generated variant to the other.
 scaling() {
@@ -277,14 +295,35 @@ if $small_only; then exit 0; fi
 reference_runs=0
 if $with_reference; then reference_runs=1; fi
 generate wide "$work/wide"
-bench_workload wide 64 - 3 "$reference_runs" 25
+bench_workload wide 64 - 1.5 "$reference_runs" 25
 generate wide-missing "$work/wide-missing"
 bench_workload wide-missing - - - "$reference_runs" -
 generate rules "$work/rules"
-bench_workload rules 128 80 - "$reference_runs" -
+bench_workload rules 128 200 - "$reference_runs" -
+rules_time=$fast_time
+# A hundred thousand rules: the reference would take hours, so it checks a
+# slice of the cases instead.
+generate rules "$work/rules-100k" --rules 100000
+bench_workload rules-100k - - - 0 - rules
+echo "  rules-100k / rules: $(ratio "$fast_time" "$rules_time")x" \
+  "(target: at most 5x)"
+if $with_reference; then
+  generate rules "$work/rules-100k-slice" --rules 100000 --cases 1000
+  check_identity "$work/rules-100k-slice" rules
+fi
 
 echo "== scaling of ruleval (best of $repeat)"
 generate wide "$work/wide-quarter" --cases 250000
 scaling wide-quarter wide "wide, cases" 4
 generate rules "$work/rules-tenth" --rules 1000
 scaling rules-tenth rules "rules, rules" 10
+
+if $large; then
+  echo "== wide at 10 million cases"
+  generate wide "$work/wide-10m" --cases 10000000
+  run=$(run_dir "$work/wide-10m" wide fast)
+  time_program "$run" "$build/ruleval" wide 1
+  echo "  ruleval            $(printf '%8.3f' "$best") s  peak RSS" \
+    "$(mib "$peak") MiB (target: at most 240 MiB)"
+  rm -rf "$work/wide-10m"
+fi

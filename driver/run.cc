@@ -109,7 +109,7 @@ Status evaluate(RunContext* context, const Console& console,
   const RunFiles& files = context->files;
   const AttributeTable& table = context->table;
   const CaseBuffer& cases = context->cases;
-  std::vector<Classification> given;
+  Classifications given;
   MatchDetails details;
   Status status =
       match_rules(table, cases, options.match_method, &context->rules, &given,

@@ -1,10 +1,68 @@
 #include "evaluate/classifier.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "common/approx_compare.h"
 
 namespace ruleval {
+
+void Classifications::assign(std::size_t n, int classes) {
+  const auto largest =
+      static_cast<std::uint64_t>(classes > 0 ? classes - 1 : 0) << 2 | 3;
+  width_ = largest <= 0xFF         ? 1
+           : largest <= 0xFFFF     ? 2
+           : largest <= 0xFFFFFFFF ? 4
+                                   : 8;
+  size_ = 0;
+  bytes_.assign(n * width_, 0);
+  size_ = n;
+}
+
+std::uint64_t Classifications::load(std::size_t c) const {
+  const std::uint8_t* at = bytes_.data() + c * width_;
+  switch (width_) {
+    case 1:
+      return *at;
+    case 2: {
+      std::uint16_t value;
+      std::memcpy(&value, at, sizeof value);
+      return value;
+    }
+    case 4: {
+      std::uint32_t value;
+      std::memcpy(&value, at, sizeof value);
+      return value;
+    }
+    default: {
+      std::uint64_t value;
+      std::memcpy(&value, at, sizeof value);
+      return value;
+    }
+  }
+}
+
+void Classifications::store(std::size_t c, std::uint64_t packed) {
+  std::uint8_t* at = bytes_.data() + c * width_;
+  switch (width_) {
+    case 1:
+      *at = static_cast<std::uint8_t>(packed);
+      break;
+    case 2: {
+      const auto value = static_cast<std::uint16_t>(packed);
+      std::memcpy(at, &value, sizeof value);
+      break;
+    }
+    case 4: {
+      const auto value = static_cast<std::uint32_t>(packed);
+      std::memcpy(at, &value, sizeof value);
+      break;
+    }
+    default:
+      std::memcpy(at, &packed, sizeof packed);
+      break;
+  }
+}
 namespace {
 
 // The score every candidate must beat first.

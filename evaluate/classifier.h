@@ -25,6 +25,39 @@ struct Classification {
   bool no_match() const { return decision == Decision::kNoMatch; }
 };
 
+// Every case's classification, each kept in as few bytes as the classes
+// need: the decision in the low two bits, the class code above them; one
+// byte for up to 64 classes.
+class Classifications {
+ public:
+  // n classifications, each {0, kFullMatch}, of classes 0 to classes - 1.
+  // Throws std::bad_alloc when the memory cannot be had.
+  void assign(std::size_t n, int classes);
+  std::size_t size() const { return size_; }
+  // Bytes per classification: 1, 2, 4 or 8.
+  std::size_t width() const { return width_; }
+
+  Classification operator[](std::size_t c) const {
+    const std::uint64_t packed = load(c);
+    return Classification{static_cast<int>(packed >> 2),
+                          static_cast<Decision>(packed & 3)};
+  }
+  // REQUIRES: given.class_code is one of the classes. Distinct cases may
+  // be set from distinct threads at once.
+  void set(std::size_t c, Classification given) {
+    store(c, static_cast<std::uint64_t>(given.class_code) << 2 |
+                 static_cast<std::uint64_t>(given.decision));
+  }
+
+ private:
+  std::uint64_t load(std::size_t c) const;
+  void store(std::size_t c, std::uint64_t packed);
+
+  std::vector<std::uint8_t> bytes_;
+  std::size_t width_ = 1;
+  std::size_t size_ = 0;
+};
+
 // What decided a case besides its class, kept only when the results ask for
 // it.
 struct CaseScore {

@@ -171,5 +171,27 @@ TEST(ClassifierTest, ScoresThatBeatNoStartGoToTheFirstCandidate) {
   EXPECT_EQ(Decision::kFullMatch, got.decision);
 }
 
+TEST(ClassificationsTest, KeepsEveryClassInTheFewestBytes) {
+  // Classes, the bytes a classification takes, and the largest class kept.
+  const struct {
+    int classes;
+    std::size_t width;
+  } kCases[] = {{1, 1},     {64, 1},      {65, 2},           {16384, 2},
+                {16385, 4}, {1 << 30, 4}, {(1 << 30) + 1, 8}};
+  for (const auto& kase : kCases) {
+    Classifications given;
+    given.assign(3, kase.classes);
+    EXPECT_EQ(kase.width, given.width()) << kase.classes;
+    given.set(0, {kase.classes - 1, Decision::kNoMatch});
+    given.set(2, {0, Decision::kPartialMatch});
+    const Classification first = given[0];
+    EXPECT_EQ(kase.classes - 1, first.class_code) << kase.classes;
+    EXPECT_EQ(Decision::kNoMatch, first.decision) << kase.classes;
+    EXPECT_EQ(Decision::kFullMatch, given[1].decision) << kase.classes;
+    EXPECT_EQ(0, given[2].class_code) << kase.classes;
+    EXPECT_EQ(Decision::kPartialMatch, given[2].decision) << kase.classes;
+  }
+}
+
 }  // namespace
 }  // namespace ruleval

@@ -140,8 +140,7 @@ struct QueueCloser {
 class ResultLines {
  public:
   ResultLines(const AttributeTable& table, const CaseBuffer& cases,
-              const std::vector<Classification>& given, RunCounters* counters,
-              Tally* tally)
+              const Classifications& given, RunCounters* counters, Tally* tally)
       : cases_(cases),
         given_(given),
         suffixes_(result_suffixes(table)),
@@ -164,7 +163,7 @@ class ResultLines {
   void format_block(std::string_view lines, char line_end, Out& out);
 
   const CaseBuffer& cases_;
-  const std::vector<Classification>& given_;
+  const Classifications& given_;
   const std::vector<std::string> suffixes_;
   RunCounters* counters_;
   Tally* tally_;
@@ -345,9 +344,8 @@ std::string confusion_report(const AttributeTable& table,
 Status evaluate_test_cases(const std::string& test_path,
                            const std::string& result_path,
                            const AttributeTable& table, const CaseBuffer& cases,
-                           const std::vector<Classification>& given,
-                           RunCounters* counters, std::FILE* out,
-                           float* accuracy) {
+                           const Classifications& given, RunCounters* counters,
+                           std::FILE* out, float* accuracy) {
   InputFile test_data;
   if (!test_data.open(test_path)) {
     return Status::Fatal(render<Message::kCannotOpenTestData>(test_path));

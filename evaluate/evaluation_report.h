@@ -70,8 +70,7 @@ std::string confusion_report(const AttributeTable& table,
 Status evaluate_test_cases(const std::string& test_path,
                            const std::string& result_path,
                            const AttributeTable& table, const CaseBuffer& cases,
-                           const std::vector<Classification>& given,
-                           RunCounters* counters, std::FILE* out,
-                           float* accuracy);
+                           const Classifications& given, RunCounters* counters,
+                           std::FILE* out, float* accuracy);
 
 }  // namespace ruleval

@@ -8,6 +8,7 @@
 
 #include "common/messages.h"
 #include "common/parallel.h"
+#include "evaluate/lane_scores.h"
 #include "evaluate/rule_index.h"
 
 namespace ruleval {
@@ -16,30 +17,25 @@ namespace {
 // Fewer cases than this per block are not worth a thread.
 constexpr std::size_t kLeastCasesPerBlock = 4096;
 
-// The high bit of every byte of x that is zero, and no other bit.
-std::uint64_t zero_bytes(std::uint64_t x) {
-  constexpr std::uint64_t kLows = 0x7F7F7F7F7F7F7F7FULL;
-  return ~(((x & kLows) + kLows) | x | kLows);
-}
-
 // A step of words as one vector, which the compiler maps onto whatever
 // vector unit the code is built for.
 using Step = std::uint64_t
     __attribute__((vector_size(kWordsPerStep * sizeof(std::uint64_t))));
 
-// Adds `count` rows of `words` words into sums, a step of words at a time
-// (wide vector units take a step in one or two instructions), and marks in
-// equal the high bit of every byte of a sum that equals that of full.
+// Adds `count` rows into sums over words begin to end - 1, a step of words
+// at a time (wide vector units take a step in one or two instructions), and
+// marks in equal (whose word 0 stands for word begin) the high bit of every
+// byte of a sum that equals that of full.
 #if defined(__x86_64__) && defined(__has_attribute)
 #if __has_attribute(target_clones)
 __attribute__((target_clones("avx512f", "avx2", "default")))
 #endif
 #endif
 void add_rows(const std::uint64_t* const* rows, std::size_t count,
-              std::size_t words, const std::uint64_t* full,
+              std::size_t begin, std::size_t end, const std::uint64_t* full,
               std::uint64_t* sums, std::uint64_t* equal) {
   constexpr std::uint64_t kLows = 0x7F7F7F7F7F7F7F7FULL;
-  for (std::size_t w = 0; w < words; w += kWordsPerStep) {
+  for (std::size_t w = begin; w < end; w += kWordsPerStep) {
     Step sum;
     std::memcpy(&sum, rows[0] + w, sizeof sum);
     for (std::size_t a = 1; a < count; ++a) {
@@ -54,9 +50,17 @@ void add_rows(const std::uint64_t* const* rows, std::size_t count,
     // zero_bytes on a vector, written out: a vector cannot be passed to a
     // function built for any vector unit.
     const Step zero = ~(((x & kLows) + kLows) | x | kLows);
-    std::memcpy(equal + w, &zero, sizeof zero);
+    std::memcpy(equal + (w - begin), &zero, sizeof zero);
   }
 }
+
+// The cases are counted in batches of kBatch, this many words at a time, so
+// that the parts of the rows the batch reads stay in the cache while every
+// case of the batch adds them, and the full matches of a tile are found
+// while its sums are still there.
+constexpr std::size_t kBatch = 64;
+constexpr std::size_t kTileWords = 1024;
+static_assert(kTileWords % kWordsPerStep == 0);
 
 // The coverage lists one block found, per rule.
 struct BlockCoverage {
@@ -72,57 +76,94 @@ struct BlockDetails {
   std::vector<std::uint32_t> full_matches;
 };
 
-// Matches the cases of one block; owns what a case's matching needs.
+// Matches the cases of one block, kLanes cases at a time; owns what their
+// matching needs.
 class BlockMatcher {
  public:
   BlockMatcher(const RuleIndex& index, const CaseBuffer& cases,
-               int majority_class)
+               int majority_class, LaneKernel kernel)
       : index_(index),
         cases_(cases),
         majority_class_(majority_class),
-        counts_(index.word_count()),
-        equal_(index.word_count()),
-        no_conditions_(index.word_count()),
-        terms_(index.terms()),
+        kernel_(kernel),
+        words_(index.word_count()),
+        counts_(kBatch * words_),
+        equal_(std::min(kTileWords, words_)),
+        full_lists_(kBatch),
+        no_conditions_(words_),
+        class_words_((index.class_rule_count() + kRulesPerWord - 1) /
+                     kRulesPerWord),
+        pending_counts_(kLanes * words_),
+        one_by_one_terms_(index.one_by_one().size()),
+        pending_terms_(index.one_by_one().size() * kLanes),
+        lane_scores_(index.class_count() * kLanes),
         scores_(index.class_count()),
-        flags_(index.class_count()) {}
+        flags_(index.class_count()) {
+    for (std::size_t k = 0; k < kLanes; ++k)
+      pending_lanes_[k] = pending_counts_.data() + k * words_;
+  }
 
-  // Matches cases begin to end - 1; given and the arrays of details (when
-  // given) start at case begin.
+  // Matches cases begin to end - 1; the arrays of details (when given)
+  // start at case begin.
   void match(std::size_t begin, std::size_t end, BlockCoverage* coverage,
-             Classification* given, BlockDetails* details);
+             Classifications* given, BlockDetails* details);
 
  private:
   template <bool kDetailed>
   void match_cases(std::size_t begin, std::size_t end, BlockCoverage* coverage,
-                   Classification* given, BlockDetails* details);
-  void record_details(const Classification& given, std::size_t k,
-                      BlockDetails* details) const;
-  const unsigned char* count_bytes() const {
-    return reinterpret_cast<const unsigned char*>(counts_.data());
+                   Classifications* given, BlockDetails* details);
+  void hold_pending(std::size_t lane, std::size_t c);
+  void keep_pending_counts();
+  template <bool kDetailed>
+  void score_pending(std::size_t begin, Classifications* given,
+                     BlockDetails* details);
+  void record_full_matches(std::size_t k, BlockDetails* details) const;
+  void record_score(const Classification& given, std::size_t k,
+                    BlockDetails* details) const;
+  std::uint64_t* counts(std::size_t lane) {
+    return counts_.data() + lane * words_;
   }
-  void count_met_conditions(std::size_t c);
+  void count_met_conditions(std::size_t first, std::size_t n);
   void match_one_by_one(std::size_t c);
-  void find_full_matches();
+  void find_full_matches(std::size_t lane, std::size_t tile,
+                         std::size_t tile_end);
   void record_coverage(std::size_t c, BlockCoverage* coverage) const;
+  bool needs_partial_scores() const;
   Classification classify();
   Classification classify_by_full_matches();
-  Classification classify_by_partial_scores();
-  template <std::size_t N>
-  void sum_partial_scores(std::size_t first);
 
   const RuleIndex& index_;
   const CaseBuffer& cases_;
   const int majority_class_;
-  // Per rule byte: conditions met by the current case; and the high bit of
-  // every byte of a rule it fully matches.
+  const LaneKernel kernel_;
+  const std::size_t words_;
+  // Per case of the batch, per rule byte: conditions met by the case; and,
+  // for the tile at hand, the high bit of every byte of a rule it fully
+  // matches.
   CacheAlignedVector<std::uint64_t> counts_;
   CacheAlignedVector<std::uint64_t> equal_;
-  // The current case's row of every tabulated attribute.
+  // Per case of the batch, its full matches of the rules the rows serve,
+  // ascending.
+  std::vector<std::vector<std::size_t>> full_lists_;
+  // Per lane, the row of every tabulated attribute.
   std::vector<const std::uint64_t*> rows_;
   // The row of a case when no attribute is tabulated: no condition met.
   CacheAlignedVector<std::uint64_t> no_conditions_;
-  std::vector<float> terms_;
+  // The words that hold the class rules' bytes.
+  const std::size_t class_words_;
+  // The counts of the cases that wait for their partial scores, one lane
+  // each, and their numbers. A lane points into counts_ until the batch
+  // ends, and then to its copy in pending_counts_; lanes beyond the
+  // waiting cases point to earlier cases' counts, scored to no use.
+  CacheAlignedVector<std::uint64_t> pending_counts_;
+  const std::uint64_t* pending_lanes_[kLanes] = {};
+  std::size_t pending_case_[kLanes] = {};
+  std::size_t pending_ = 0;
+  // The current case's partial score of each rule matched one by one, and
+  // those of the waiting cases, as LaneBatch lays them out.
+  std::vector<float> one_by_one_terms_;
+  CacheAlignedVector<float> pending_terms_;
+  CacheAlignedVector<float> lane_scores_;
   // The current case's full matches, ascending, and which rules matched one
   // by one cover it.
   std::vector<std::size_t> full_;
@@ -132,7 +173,7 @@ class BlockMatcher {
 };
 
 void BlockMatcher::match(std::size_t begin, std::size_t end,
-                         BlockCoverage* coverage, Classification* given,
+                         BlockCoverage* coverage, Classifications* given,
                          BlockDetails* details) {
   coverage->positive.resize(index_.rule_count());
   coverage->negative.resize(index_.rule_count());
@@ -144,25 +185,82 @@ void BlockMatcher::match(std::size_t begin, std::size_t end,
 }
 
 // The loop over the cases, built twice so that a run that keeps no details
-// pays nothing for them.
+// pays nothing for them. The cases that no class rule fully matches wait
+// until kLanes of them are found, to be scored side by side.
 template <bool kDetailed>
 void BlockMatcher::match_cases(std::size_t begin, std::size_t end,
-                               BlockCoverage* coverage, Classification* given,
+                               BlockCoverage* coverage, Classifications* given,
                                BlockDetails* details) {
-  for (std::size_t c = begin; c < end; ++c) {
-    count_met_conditions(c);
-    match_one_by_one(c);
-    find_full_matches();
-    record_coverage(c, coverage);
-    given[c - begin] = classify();
-    if constexpr (kDetailed)
-      record_details(given[c - begin], c - begin, details);
+  for (std::size_t first = begin; first < end; first += kBatch) {
+    const std::size_t n = std::min(kBatch, end - first);
+    count_met_conditions(first, n);
+    for (std::size_t k = 0; k < n; ++k) {
+      const std::size_t c = first + k;
+      full_.swap(full_lists_[k]);
+      full_lists_[k].clear();
+      match_one_by_one(c);
+      record_coverage(c, coverage);
+      if constexpr (kDetailed) record_full_matches(c - begin, details);
+      if (needs_partial_scores()) {
+        hold_pending(k, c);
+        if (pending_ == kLanes) score_pending<kDetailed>(begin, given, details);
+        continue;
+      }
+      const Classification decided = classify();
+      given->set(c, decided);
+      if constexpr (kDetailed) record_score(decided, c - begin, details);
+    }
+    keep_pending_counts();
+  }
+  if (pending_ > 0) score_pending<kDetailed>(begin, given, details);
+}
+
+// Keeps what the partial scores of the case in the lane need: where its
+// counts are, and its scores of the rules matched one by one. It is case c.
+void BlockMatcher::hold_pending(std::size_t lane, std::size_t c) {
+  pending_lanes_[pending_] = counts(lane);
+  for (std::size_t j = 0; j < one_by_one_terms_.size(); ++j)
+    pending_terms_[j * kLanes + pending_] = one_by_one_terms_[j];
+  pending_case_[pending_++] = c;
+}
+
+// Copies the counts of the waiting cases out of the batch, whose counts are
+// about to be overwritten.
+void BlockMatcher::keep_pending_counts() {
+  for (std::size_t k = 0; k < pending_; ++k) {
+    std::uint64_t* kept = pending_counts_.data() + k * words_;
+    if (pending_lanes_[k] != kept)
+      std::copy_n(pending_lanes_[k], class_words_, kept);
+    pending_lanes_[k] = kept;
   }
 }
 
-// The scores classify() left and the full matches of the classes' rules.
-void BlockMatcher::record_details(const Classification& given, std::size_t k,
-                                  BlockDetails* details) const {
+// Scores the waiting cases side by side and classifies them by their sums.
+// Lanes beyond them hold earlier cases' counts, scored to no use.
+template <bool kDetailed>
+void BlockMatcher::score_pending(std::size_t begin, Classifications* given,
+                                 BlockDetails* details) {
+  LaneBatch batch;
+  batch.lanes = pending_lanes_;
+  batch.one_by_one_terms = pending_terms_.data();
+  batch.scores = lane_scores_.data();
+  score_lanes(kernel_, index_, batch);
+  for (std::size_t k = 0; k < pending_; ++k) {
+    for (std::size_t i = 0; i < scores_.size(); ++i)
+      scores_[i] = lane_scores_[i * kLanes + k];
+    const std::size_t c = pending_case_[k];
+    const Classification decided{
+        choose_concept(scores_, index_.class_has_rules()),
+        Decision::kPartialMatch};
+    given->set(c, decided);
+    if constexpr (kDetailed) record_score(decided, c - begin, details);
+  }
+  pending_ = 0;
+}
+
+// The full matches of the classes' rules of the current case, its k-th.
+void BlockMatcher::record_full_matches(std::size_t k,
+                                       BlockDetails* details) const {
   std::uint32_t count = 0;
   for (const std::size_t r : full_) {
     if (r >= index_.class_rule_count()) break;
@@ -170,6 +268,11 @@ void BlockMatcher::record_details(const Classification& given, std::size_t k,
     ++count;
   }
   details->full_match_counts[k] = count;
+}
+
+// The scores that decided the k-th case, left in scores_ (and flags_).
+void BlockMatcher::record_score(const Classification& given, std::size_t k,
+                                BlockDetails* details) const {
   switch (given.decision) {
     case Decision::kFullMatch:
       details->scores[k] = score_choice(scores_, flags_, given.class_code);
@@ -184,62 +287,80 @@ void BlockMatcher::record_details(const Classification& given, std::size_t k,
   }
 }
 
-// Adds up one row per tabulated attribute, a few words at a time. No byte
-// can carry into the next: a rule meets at most 255 conditions.
-void BlockMatcher::count_met_conditions(std::size_t c) {
-  const std::size_t words = counts_.size();
+// Adds up one row per tabulated attribute for each of the n cases from
+// first, tile by tile, and finds their full matches. No byte can carry into
+// the next: a rule meets at most 255 conditions.
+void BlockMatcher::count_met_conditions(std::size_t first, std::size_t n) {
   const std::vector<TabulatedAttribute>& attributes = index_.attributes();
+  const std::size_t per_case = std::max<std::size_t>(1, attributes.size());
   rows_.clear();
-  for (const TabulatedAttribute& attribute : attributes)
-    rows_.push_back(attribute.row(cases_.code(c, attribute.position), words));
-  if (rows_.empty()) rows_.push_back(no_conditions_.data());
-  add_rows(rows_.data(), rows_.size(), words, index_.full_count().data(),
-           counts_.data(), equal_.data());
+  for (std::size_t k = 0; k < n; ++k) {
+    for (const TabulatedAttribute& attribute : attributes) {
+      rows_.push_back(
+          attribute.row(cases_.code(first + k, attribute.position), words_));
+    }
+    if (attributes.empty()) rows_.push_back(no_conditions_.data());
+  }
+  const std::uint64_t* full = index_.full_count().data();
+  for (std::size_t tile = 0; tile < words_; tile += kTileWords) {
+    const std::size_t tile_end = std::min(words_, tile + kTileWords);
+    for (std::size_t k = 0; k < n; ++k) {
+      add_rows(rows_.data() + k * per_case, per_case, tile, tile_end, full,
+               counts(k), equal_.data());
+      find_full_matches(k, tile, tile_end);
+    }
+  }
 }
 
+// The rules matched one by one on case c: its full
+// matches join the others in rule order.
 void BlockMatcher::match_one_by_one(std::size_t c) {
   covered_one_by_one_.clear();
-  auto* bytes = reinterpret_cast<unsigned char*>(counts_.data());
-  for (const std::size_t r : index_.one_by_one()) {
+  const std::vector<std::size_t>& one_by_one = index_.one_by_one();
+  for (std::size_t j = 0; j < one_by_one.size(); ++j) {
+    const std::size_t r = one_by_one[j];
     const Rule& rule = index_.rule(r);
     const int met = met_conditions(rule, cases_, c);
     const bool full = met == rule.conditions_to_meet;
-    bytes[r] = full ? 1 : 0;
-    const std::size_t w = r / kRulesPerWord;
-    equal_[w] = zero_bytes(counts_[w] ^ index_.full_count()[w]);
-    if (!full) terms_[index_.term_at(r)] = partial_score(met, rule);
+    if (full) full_.insert(std::lower_bound(full_.begin(), full_.end(), r), r);
+    one_by_one_terms_[j] = full ? 0.0f : partial_score(met, rule);
     if (covers_case(rule, cases_, c)) covered_one_by_one_.push_back(r);
   }
 }
 
-void BlockMatcher::find_full_matches() {
-  full_.clear();
+// The full matches of the k-th case of the batch in words tile to
+// tile_end - 1, from the marks add_rows left.
+void BlockMatcher::find_full_matches(std::size_t lane, std::size_t tile,
+                                     std::size_t tile_end) {
+  std::vector<std::size_t>& full = full_lists_[lane];
   const CacheAlignedVector<std::uint64_t>& full_count = index_.full_count();
-  const unsigned char* bytes = count_bytes();
+  const std::uint64_t* marks = equal_.data();
+  const auto* bytes = reinterpret_cast<const unsigned char*>(counts(lane));
   const auto* full_bytes =
       reinterpret_cast<const unsigned char*>(full_count.data());
-  for (std::size_t w = 0; w < counts_.size(); ++w) {
-    if (w % kWordsPerStep == 0) {
+  for (std::size_t w = tile; w < tile_end; ++w) {
+    if ((w - tile) % kWordsPerStep == 0) {
       // Most steps hold no full match at all.
       std::uint64_t any = 0;
-      for (std::size_t k = 0; k < kWordsPerStep; ++k) any |= equal_[w + k];
+      for (std::size_t k = 0; k < kWordsPerStep; ++k)
+        any |= marks[w - tile + k];
       if (any == 0) {
         w += kWordsPerStep - 1;
         continue;
       }
     }
-    std::uint64_t equal = equal_[w];
+    std::uint64_t equal = marks[w - tile];
     if (equal == 0) continue;
     if constexpr (std::endian::native == std::endian::little) {
       // Byte k of the word is bits 8k to 8k + 7: rule 8w + k.
       for (; equal != 0; equal &= equal - 1) {
-        full_.push_back(w * kRulesPerWord +
-                        static_cast<std::size_t>(std::countr_zero(equal)) / 8);
+        full.push_back(w * kRulesPerWord +
+                       static_cast<std::size_t>(std::countr_zero(equal)) / 8);
       }
     } else {
       for (std::size_t r = w * kRulesPerWord; r < (w + 1) * kRulesPerWord;
            ++r) {
-        if (bytes[r] == full_bytes[r]) full_.push_back(r);
+        if (bytes[r] == full_bytes[r]) full.push_back(r);
       }
     }
   }
@@ -263,10 +384,18 @@ void BlockMatcher::record_coverage(std::size_t c,
   for (const std::size_t r : covered_one_by_one_) add(r);
 }
 
+// No rule of a class is fully met, and some class has rules: every one
+// adds its partial score, in rule order, to its concept's.
+bool BlockMatcher::needs_partial_scores() const {
+  const bool full_class_match =
+      !full_.empty() && full_.front() < index_.class_rule_count();
+  return !full_class_match && index_.class_rule_count() > 0;
+}
+
+// The current case, unless it needs partial scores.
 Classification BlockMatcher::classify() {
   if (!full_.empty() && full_.front() < index_.class_rule_count())
     return classify_by_full_matches();
-  if (index_.class_rule_count() > 0) return classify_by_partial_scores();
   return Classification{majority_class_, Decision::kNoMatch};
 }
 
@@ -284,57 +413,23 @@ Classification BlockMatcher::classify_by_full_matches() {
   return Classification{choose_concept(scores_, flags_), Decision::kFullMatch};
 }
 
-// No rule of a class is fully met: every one adds its partial score, in
-// rule order, to its concept's.
-Classification BlockMatcher::classify_by_partial_scores() {
-  const std::size_t classes = index_.class_count();
-  std::size_t i = 0;
-  for (; i + 4 <= classes; i += 4) sum_partial_scores<4>(i);
-  for (; i + 2 <= classes; i += 2) sum_partial_scores<2>(i);
-  if (i < classes) sum_partial_scores<1>(i);
-  return Classification{choose_concept(scores_, index_.class_has_rules()),
-                        Decision::kPartialMatch};
-}
-
-// The partial scores of concepts first to first + N - 1, their sums taken
-// side by side so that their additions overlap; each still adds its rules'
-// scores one after another in rule order.
-template <std::size_t N>
-void BlockMatcher::sum_partial_scores(std::size_t first) {
-  const unsigned char* bytes = count_bytes();
-  const auto score = [&](std::size_t r) {
-    return terms_[index_.term_at(r) + bytes[r]];
-  };
-  std::size_t begin[N];
-  std::size_t length[N];
-  std::size_t common = std::numeric_limits<std::size_t>::max();
-  for (std::size_t k = 0; k < N; ++k) {
-    begin[k] = index_.concept_begin(first + k);
-    length[k] = index_.concept_begin(first + k + 1) - begin[k];
-    common = std::min(common, length[k]);
-  }
-  float sums[N] = {};
-  for (std::size_t t = 0; t < common; ++t) {
-    for (std::size_t k = 0; k < N; ++k) sums[k] += score(begin[k] + t);
-  }
-  for (std::size_t k = 0; k < N; ++k) {
-    for (std::size_t t = common; t < length[k]; ++t)
-      sums[k] += score(begin[k] + t);
-    scores_[first + k] = sums[k];
-  }
-}
-
 std::size_t block_count(std::size_t cases, std::size_t threads) {
   if (threads > 0) return threads;
   return worker_count(cases / kLeastCasesPerBlock);
 }
 
 // Rule r's list of one kind, block after block; the blocks' own lists are
-// freed as they are joined.
+// freed as they are joined. The first block's list is taken over as it is:
+// a copy of exact size would cost more memory than the room it saves, as
+// the blocks' lists come from other threads' memory.
 CaseList join_blocks(std::vector<BlockCoverage>& blocks,
                      std::vector<CaseList> BlockCoverage::*kind,
                      std::size_t r) {
   CaseList joined = std::move((blocks[0].*kind)[r]);
+  std::size_t total = joined.size();
+  for (std::size_t b = 1; b < blocks.size(); ++b)
+    total += (blocks[b].*kind)[r].size();
+  if (total > joined.capacity()) joined.reserve(total);
   for (std::size_t b = 1; b < blocks.size(); ++b) {
     CaseList& part = (blocks[b].*kind)[r];
     joined.insert(joined.end(), part.begin(), part.end());
@@ -398,11 +493,12 @@ Status store_coverage(std::vector<BlockCoverage>& blocks, RuleStore* rules) {
 }  // namespace
 
 Status match_indexed(const AttributeTable& table, const CaseBuffer& cases,
-                     RuleStore* rules, std::vector<Classification>* given,
-                     std::size_t threads, MatchDetails* details) {
+                     RuleStore* rules, Classifications* given,
+                     std::size_t threads, MatchDetails* details,
+                     LaneKernel kernel) {
   const RuleIndex index(table, *rules);
   const std::size_t n = cases.num_cases();
-  given->assign(n, Classification{});
+  given->assign(n, number_of_classes(table.attributes.back()));
   const std::size_t blocks = block_count(n, threads);
   std::vector<BlockCoverage> coverage(blocks);
   std::vector<BlockDetails> parts;
@@ -410,8 +506,8 @@ Status match_indexed(const AttributeTable& table, const CaseBuffer& cases,
   run_in_parallel(blocks, [&](std::size_t b) {
     const std::size_t begin = n * b / blocks;
     const std::size_t end = n * (b + 1) / blocks;
-    BlockMatcher matcher(index, cases, rules->majority_class);
-    matcher.match(begin, end, &coverage[b], given->data() + begin,
+    BlockMatcher matcher(index, cases, rules->majority_class, kernel);
+    matcher.match(begin, end, &coverage[b], given,
                   parts.empty() ? nullptr : &parts[b]);
   });
   if (details != nullptr) join_details(parts, details);

@@ -10,13 +10,17 @@
 #include "common/case_buffer.h"
 #include "common/status.h"
 #include "evaluate/classifier.h"
+#include "evaluate/lane_scores.h"
 #include "rules/rule_store.h"
 
 namespace ruleval {
 
-// As match_rules, on `threads` blocks (0: one per core, as many as pay).
+// As match_rules, on `threads` blocks (0: one per core, as many as pay),
+// the partial scores taken side by side by the kernel given (by default the
+// fastest the processor runs).
 Status match_indexed(const AttributeTable& table, const CaseBuffer& cases,
-                     RuleStore* rules, std::vector<Classification>* given,
-                     std::size_t threads = 0, MatchDetails* details = nullptr);
+                     RuleStore* rules, Classifications* given,
+                     std::size_t threads = 0, MatchDetails* details = nullptr,
+                     LaneKernel kernel = best_lane_kernel());
 
 }  // namespace ruleval

@@ -161,19 +161,20 @@ class DataSetGenerator {
 };
 
 void expect_same_matching(const AttributeTable& table, const CaseBuffer& cases,
-                          const RuleStore& rules, std::size_t threads) {
+                          const RuleStore& rules, std::size_t threads,
+                          LaneKernel kernel = best_lane_kernel()) {
   RuleStore expected_rules = rules;
-  std::vector<Classification> expected;
+  Classifications expected;
   MatchDetails expected_details;
   ASSERT_TRUE(match_rules(table, cases, MatchMethod::kReference,
                           &expected_rules, &expected, &expected_details)
                   .ok());
   RuleStore got_rules = rules;
-  std::vector<Classification> got;
+  Classifications got;
   MatchDetails got_details;
-  ASSERT_TRUE(
-      match_indexed(table, cases, &got_rules, &got, threads, &got_details)
-          .ok());
+  ASSERT_TRUE(match_indexed(table, cases, &got_rules, &got, threads,
+                            &got_details, kernel)
+                  .ok());
   ASSERT_EQ(expected.size(), got.size());
   ASSERT_EQ(got.size(), got_details.scores.size());
   for (std::size_t c = 0; c < got.size(); ++c) {
@@ -220,8 +221,11 @@ TEST(IndexedMatcherTest, AgreesWithTheStraightforwardMatcher) {
 }
 
 TEST(IndexedMatcherTest, CountsBeyondOneByteAndManyRules) {
-  // A rule of 300 met negations, one of 256 with one unmet, and enough rules
-  // to fill many words, over cases split among blocks.
+  // A rule of 300 met negations, one of 256 with one unmet, rules of 15 and
+  // 16 conditions around the widest that are scored side by side, and
+  // enough rules to fill more than one tile of words, over cases split
+  // among blocks, with every way of scoring side by side this processor
+  // runs.
   const AttributeTable table =
       testing::selected_table({{'S', 3}, {'S', 3}, {'S', 2}});
   std::vector<ConditionPair> negations;
@@ -234,16 +238,27 @@ TEST(IndexedMatcherTest, CountsBeyondOneByteAndManyRules) {
   rules.concepts.resize(2);
   rules.concepts[0] = {long_rule};
   rules.concepts[1] = {almost};
-  for (int r = 0; r < 100; ++r) {
+  for (const int width : {15, 16}) {
+    std::vector<ConditionPair> wide(static_cast<std::size_t>(width),
+                                    {1, 0, 1, 1});
+    wide.front() = {0, 1, 0, 1};
+    rules.concepts[width % 2].push_back(make_rule(table, 3.0f, wide, width));
+  }
+  for (int r = 0; r < 9000; ++r) {
     rules.concepts[r % 2].push_back(make_rule(
         table, 0.25f * static_cast<float>(r % 7), {{r % 2, r % 3, r % 2, 1}}));
   }
   std::vector<std::vector<std::uint32_t>> records;
-  for (std::uint32_t c = 0; c < 50; ++c)
+  for (std::uint32_t c = 0; c < 150; ++c)
     records.push_back({c % 3, c / 3 % 3, c % 2});
   const CaseBuffer cases = testing::case_buffer(records);
-  for (std::size_t threads = 1; threads <= 4; ++threads)
-    expect_same_matching(table, cases, rules, threads);
+  for (std::size_t threads = 1; threads <= 3; ++threads) {
+    for (const LaneKernel kernel :
+         {LaneKernel::kPlain, LaneKernel::kAvx2, LaneKernel::kAvx512}) {
+      if (lane_kernel_runs(kernel))
+        expect_same_matching(table, cases, rules, threads, kernel);
+    }
+  }
 }
 
 }  // namespace

@@ -91,7 +91,7 @@ class RowWriter {
 
 void RowWriter::append(std::size_t c, std::size_t first,
                        std::string* text) const {
-  const Classification& given = findings_.given[c];
+  const Classification given = findings_.given[c];
   const bool scored = case_is_scored(findings_.cases, c);
   const auto actual = static_cast<std::size_t>(findings_.cases.class_code(c));
   append_number(c + 1, text);

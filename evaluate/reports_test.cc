@@ -84,7 +84,7 @@ class EvaluationTest : public ::testing::Test {
         "Concept_num=2 Total_rulenum=0 Majority_class=1 Rule_qualityno=1\n"
         "Concept=0 rulenum=0\nConcept=1 rulenum=0\n",
         table);
-    std::vector<Classification> given;
+    Classifications given;
     RuleStore matched = rules;
     EXPECT_TRUE(
         match_rules(table, cases, MatchMethod::kIndexed, &matched, &given)

@@ -16,8 +16,7 @@ std::vector<int> concepts_of_rules(const RuleStore& rules, int classes) {
 
 }  // namespace
 
-ResultTally tally_results(const CaseBuffer& cases,
-                          const std::vector<Classification>& given,
+ResultTally tally_results(const CaseBuffer& cases, const Classifications& given,
                           const MatchDetails& details, const RuleStore& rules,
                           int classes) {
   ResultTally tally(classes);
@@ -32,7 +31,7 @@ ResultTally tally_results(const CaseBuffer& cases,
       continue;
     }
     const auto actual = static_cast<int>(cases.class_code(c));
-    const Classification& decided = given[c];
+    const Classification decided = given[c];
     const bool correct = decided.class_code == actual;
     if (lacks_condition_value(cases, c)) {
       ++tally.with_missing_values.cases;

@@ -44,8 +44,7 @@ struct ResultTally {
 
 // Counts the scored cases of the run: their classes given, the details the
 // matcher kept of them, and the rules of the classes.
-ResultTally tally_results(const CaseBuffer& cases,
-                          const std::vector<Classification>& given,
+ResultTally tally_results(const CaseBuffer& cases, const Classifications& given,
                           const MatchDetails& details, const RuleStore& rules,
                           int classes);
 

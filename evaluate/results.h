@@ -33,7 +33,7 @@ struct RunFindings {
   const AttributeTable& table;  // the selected one
   const CaseBuffer& cases;
   const RuleStore& rules;  // with the coverage of every rule
-  const std::vector<Classification>& given;
+  const Classifications& given;
   const MatchDetails& details;
 };
 

@@ -104,7 +104,7 @@ TEST(PredictionsTest, QuotesLabelsThatHoldACommaOrAQuote) {
   rules.concepts = {{testing::make_rule(table, 1.5f, {{0, 0, 0, 1}})},
                     {testing::make_rule(table, 0.5f, {{0, 1, 0, 1}})}};
   const CaseBuffer cases = testing::case_buffer({{0, 1}, {1, 1}});
-  std::vector<Classification> given;
+  Classifications given;
   MatchDetails details;
   ASSERT_TRUE(match_rules(table, cases, MatchMethod::kReference, &rules, &given,
                           &details)

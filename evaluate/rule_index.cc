@@ -24,6 +24,7 @@ RuleIndex::RuleIndex(const AttributeTable& table, const RuleStore& rules) {
   number_rules(rules, number_of_classes(table.attributes.back()));
   choose_tabulated(table);
   one_by_one_flag_.assign(rules_.size(), 0);
+  one_by_one_slot_.assign(rules_.size(), 0);
   for (std::size_t r = 0; r < rules_.size(); ++r) {
     term_at_.push_back(terms_.size());
     if (tabulable(*rules_[r])) {
@@ -34,11 +35,30 @@ RuleIndex::RuleIndex(const AttributeTable& table, const RuleStore& rules) {
         terms_.push_back(partial_score(k, *rules_[r]));
       terms_.push_back(0);  // a full match: no partial score
     } else {
+      one_by_one_slot_[r] = one_by_one_.size();
       one_by_one_.push_back(r);
       one_by_one_flag_[r] = 1;
       set_full_count(r, 1);
       terms_.insert(terms_.end(), 2, 0.0f);
     }
+  }
+  lay_out_lane_rows();
+}
+
+void RuleIndex::lay_out_lane_rows() {
+  const std::size_t rules = class_rule_count();
+  lane_rows_.assign(rules * kLaneRowWidth, 0.0f);
+  lane_exception_.assign(rules, 0);
+  for (std::size_t r = 0; r < rules; ++r) {
+    const auto n = static_cast<std::size_t>(rules_[r]->conditions_to_meet);
+    if (one_by_one_flag_[r] || n >= kLaneRowWidth) {
+      lane_exceptions_.push_back(r);
+      lane_exception_[r] = 1;
+      continue;
+    }
+    std::copy_n(
+        terms_.begin() + static_cast<std::ptrdiff_t>(term_at_[r]), n + 1,
+        lane_rows_.begin() + static_cast<std::ptrdiff_t>(r * kLaneRowWidth));
   }
 }
 

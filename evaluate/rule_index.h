@@ -23,6 +23,9 @@ namespace ruleval {
 inline constexpr std::size_t kWordsPerStep = 8;
 // A word holds the bytes of this many rules.
 inline constexpr std::size_t kRulesPerWord = sizeof(std::uint64_t);
+// A class rule's partial scores for 0 to kLaneRowWidth - 1 met conditions,
+// picked for many cases at once by their counts.
+inline constexpr std::size_t kLaneRowWidth = 16;
 
 // One tabulated attribute: rows 0 to codes - 1 for its codes, and a last row
 // for a missing value (and any larger code).
@@ -75,6 +78,20 @@ class RuleIndex {
   // its first entry for each case.
   std::size_t term_at(std::size_t r) const { return term_at_[r]; }
   const std::vector<float>& terms() const { return terms_; }
+  // The lane rows of the class rules, kLaneRowWidth floats each, rule
+  // after rule: a tabulated rule's terms padded with zeros, but zeros alone
+  // for the lane exceptions.
+  const float* lane_rows() const { return lane_rows_.data(); }
+  // The class rules whose terms a lane row cannot give (rules matched one
+  // by one, rules of kLaneRowWidth conditions or more), ascending.
+  const std::vector<std::size_t>& lane_exceptions() const {
+    return lane_exceptions_;
+  }
+  bool lane_exception(std::size_t r) const { return lane_exception_[r]; }
+  // The place of rule r among the rules matched one by one.
+  std::size_t one_by_one_slot(std::size_t r) const {
+    return one_by_one_slot_[r];
+  }
 
  private:
   void number_rules(const RuleStore& rules, int classes);
@@ -82,6 +99,7 @@ class RuleIndex {
   bool tabulable(const Rule& rule) const;
   void tabulate(std::size_t r);
   void set_full_count(std::size_t r, unsigned count);
+  void lay_out_lane_rows();
 
   std::vector<const Rule*> rules_;
   std::vector<int> concept_of_;
@@ -95,6 +113,10 @@ class RuleIndex {
   CacheAlignedVector<std::uint64_t> full_count_;
   std::vector<std::size_t> term_at_;
   std::vector<float> terms_;
+  CacheAlignedVector<float> lane_rows_;
+  std::vector<std::size_t> lane_exceptions_;
+  std::vector<char> lane_exception_;
+  std::vector<std::size_t> one_by_one_slot_;
 };
 
 }  // namespace ruleval

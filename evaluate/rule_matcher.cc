@@ -8,8 +8,7 @@ namespace {
 
 Status match_straightforwardly(const AttributeTable& table,
                                const CaseBuffer& cases, RuleStore* store,
-                               std::vector<Classification>* given,
-                               MatchDetails* details) {
+                               Classifications* given, MatchDetails* details) {
   for (std::size_t i = 0; i < store->concepts.size(); ++i) {
     for (Rule& rule : store->concepts[i]) {
       const Status status = store_rule_coverage(
@@ -18,20 +17,18 @@ Status match_straightforwardly(const AttributeTable& table,
     }
   }
   Classifier classifier(table, *store);
-  given->clear();
-  given->reserve(cases.num_cases());
+  given->assign(cases.num_cases(), number_of_classes(table.attributes.back()));
   if (details != nullptr) *details = MatchDetails();
   for (std::size_t c = 0; c < cases.num_cases(); ++c) {
     if (details == nullptr) {
-      given->push_back(
-          classifier.classify_case(cases, c, store->majority_class));
+      given->set(c, classifier.classify_case(cases, c, store->majority_class));
       continue;
     }
     const std::size_t before = details->full_matches.size();
     details->scores.emplace_back();
-    given->push_back(classifier.classify_case(cases, c, store->majority_class,
-                                              &details->scores.back(),
-                                              &details->full_matches));
+    given->set(c, classifier.classify_case(cases, c, store->majority_class,
+                                           &details->scores.back(),
+                                           &details->full_matches));
     details->full_match_counts.push_back(
         static_cast<std::uint32_t>(details->full_matches.size() - before));
   }
@@ -41,8 +38,8 @@ Status match_straightforwardly(const AttributeTable& table,
 }  // namespace
 
 Status match_rules(const AttributeTable& table, const CaseBuffer& cases,
-                   MatchMethod method, RuleStore* rules,
-                   std::vector<Classification>* given, MatchDetails* details) {
+                   MatchMethod method, RuleStore* rules, Classifications* given,
+                   MatchDetails* details) {
   if (method == MatchMethod::kReference)
     return match_straightforwardly(table, cases, rules, given, details);
   return match_indexed(table, cases, rules, given, 0, details);

@@ -28,8 +28,7 @@ enum class MatchMethod {
 // the rules checked against it by the rule reader. When details is given,
 // fills it too: the same findings by either method.
 Status match_rules(const AttributeTable& table, const CaseBuffer& cases,
-                   MatchMethod method, RuleStore* rules,
-                   std::vector<Classification>* given,
+                   MatchMethod method, RuleStore* rules, Classifications* given,
                    MatchDetails* details = nullptr);
 
 }  // namespace ruleval

@@ -44,8 +44,8 @@ CaseBuffer sample_cases(const AttributeTable& table) {
 void use_rules(const AttributeTable& table, RuleStore* store) {
   const CaseBuffer cases = sample_cases(table);
   RuleStore reference_store = *store;
-  std::vector<Classification> reference;
-  std::vector<Classification> given;
+  Classifications reference;
+  Classifications given;
   if (!match_rules(table, cases, MatchMethod::kReference, &reference_store,
                    &reference)
            .ok() ||
