@@ -44,13 +44,13 @@ enum class OptionId {
   kVersion
 };
 
-struct OptionSpec {
+struct KnownOption {
   std::string_view name;
   OptionId id;
   bool takes_value;
 };
 
-constexpr OptionSpec kOptions[] = {
+constexpr KnownOption kOptions[] = {
     {"--json", OptionId::kJson, true},
     {"--predictions", OptionId::kPredictions, true},
     {"--explain", OptionId::kExplain, true},
@@ -61,9 +61,9 @@ constexpr OptionSpec kOptions[] = {
     {"--version", OptionId::kVersion, false},
 };
 
-const OptionSpec* find_option(std::string_view name) {
-  for (const OptionSpec& spec : kOptions) {
-    if (spec.name == name) return &spec;
+const KnownOption* find_option(std::string_view name) {
+  for (const KnownOption& option : kOptions) {
+    if (option.name == name) return &option;
   }
   return nullptr;
 }
@@ -81,9 +81,10 @@ std::optional<int> case_number(std::string_view text) {
   return number;
 }
 
-// Sets what option id with value asks for.
-Status apply(const OptionSpec& spec, std::string_view value, Command* command) {
-  switch (spec.id) {
+// Sets what option, with value, asks for.
+Status apply(const KnownOption& option, std::string_view value,
+             Command* command) {
+  switch (option.id) {
     case OptionId::kJson:
       command->results.json_path = value;
       break;
@@ -94,7 +95,7 @@ Status apply(const OptionSpec& spec, std::string_view value, Command* command) {
       const std::optional<int> number = case_number(value);
       if (!number) {
         return Status::Fatal(render<Message::kBadCaseNumber>(
-            std::string(spec.name), std::string(value)));
+            std::string(option.name), std::string(value)));
       }
       command->results.explain_cases.push_back(*number);
       break;
@@ -122,24 +123,24 @@ Status read_option(int argc, const char* const* argv, int* at,
   const std::string_view argument = argv[*at];
   const std::size_t equals = argument.find('=');
   const std::string name(argument.substr(0, equals));
-  const OptionSpec* spec = find_option(name);
-  if (spec == nullptr) {
+  const KnownOption* option = find_option(name);
+  if (option == nullptr) {
     return Status::Fatal(render<Message::kUnknownOption>(name));
   }
   std::string_view value;
   if (equals != std::string_view::npos) {
-    if (!spec->takes_value) {
+    if (!option->takes_value) {
       return Status::Fatal(render<Message::kOptionTakesNoValue>(name));
     }
     value = argument.substr(equals + 1);
-  } else if (spec->takes_value && *at + 1 < argc &&
+  } else if (option->takes_value && *at + 1 < argc &&
              !std::string_view(argv[*at + 1]).starts_with("--")) {
     value = argv[++*at];
   }
-  if (spec->takes_value && value.empty()) {
+  if (option->takes_value && value.empty()) {
     return Status::Fatal(render<Message::kOptionNeedsValue>(name));
   }
-  return apply(*spec, value, command);
+  return apply(*option, value, command);
 }
 
 bool both_on_standard_output(const ResultRequests& results) {
