@@ -12,8 +12,9 @@
 #                 identity check, in a few seconds
 # --no-reference  skip the straightforward matcher on wide and rules (about
 #                 a minute and two minutes); the small workload keeps it
-# --large         also wide at 10 million cases, for its peak memory (a test
-#                 file of 1.1 GB, deleted afterwards)
+# --large         also wide at 4 and 10 million cases in the scaling table,
+#                 for time and peak memory as the cases grow (test files of
+#                 0.45 and 1.1 GB, deleted afterwards)
 # --repeat N      take the best of N timings of ruleval and of the file I/O
 #                 (default 3); the straightforward matcher runs once, but
 #                 N times on the small workload
@@ -163,7 +164,7 @@ differing() {
 #                RESULTS_TARGET_PERCENT [BASE]
 # Times and checks the workload generated in $work/NAME, whose files are
 # BASE.* (NAME by default). A target of "-" prints no target. Leaves the
-# time of ruleval in $fast_time.
+# time and peak RSS of ruleval in $fast_time and $fast_peak.
 bench_workload() {
   local dir="$work/$1" rss_target=$2 speedup_target=$3 io_target=$4
   local ref_count=$5 results_target=$6 name=${7:-$1}
@@ -189,7 +190,7 @@ bench_workload() {
 
   time_program "$fast" "$build/ruleval" "$name" "$repeat"
   fast_time=$best
-  local fast_peak=$peak
+  fast_peak=$peak
   local line
   line="  ruleval            $(printf '%8.3f' "$fast_time") s  peak RSS"
   line+=" $(mib "$fast_peak") MiB"
@@ -268,21 +269,6 @@ check_identity() {
     "$base.sum and standard output"
 }
 
-# scaling NAME_SMALL NAME_LARGE WHAT FACTOR: how ruleval's time grows from
-# one generated variant to the other.
-scaling() {
-  local small=$1 large=$2 what=$3 factor=$4
-  local run small_time large_time
-  run=$(run_dir "$work/$small" "${small%%-*}" fast)
-  time_program "$run" "$build/ruleval" "${small%%-*}" "$repeat"
-  small_time=$best
-  run=$(run_dir "$work/$large" "${large%%-*}" fast)
-  time_program "$run" "$build/ruleval" "${large%%-*}" "$repeat"
-  large_time=$best
-  echo "  $what x$factor: $(printf '%.3f' "$small_time") s -> $(printf '%.3f' \
-"$large_time") s, time x$(ratio "$large_time" "$small_time")"
-}
-
 # ---- the run ---------------------------------------------------------------
 
 echo "ruleval benchmark, $build_type build in $build, workloads in $work"
@@ -296,15 +282,17 @@ reference_runs=0
 if $with_reference; then reference_runs=1; fi
 generate wide "$work/wide"
 bench_workload wide 64 - 1.5 "$reference_runs" 25
+wide_time=$fast_time wide_peak=$fast_peak
 generate wide-missing "$work/wide-missing"
 bench_workload wide-missing - - - "$reference_runs" -
 generate rules "$work/rules"
 bench_workload rules 128 200 - "$reference_runs" -
-rules_time=$fast_time
+rules_time=$fast_time rules_peak=$fast_peak
 # A hundred thousand rules: the reference would take hours, so it checks a
 # slice of the cases instead.
 generate rules "$work/rules-100k" --rules 100000
 bench_workload rules-100k - - - 0 - rules
+rules_100k_time=$fast_time rules_100k_peak=$fast_peak
 echo "  rules-100k / rules: $(ratio "$fast_time" "$rules_time")x" \
   "(target: at most 5x)"
 if $with_reference; then
@@ -312,18 +300,47 @@ if $with_reference; then
   check_identity "$work/rules-100k-slice" rules
 fi
 
-echo "== scaling of ruleval (best of $repeat)"
-generate wide "$work/wide-quarter" --cases 250000
-scaling wide-quarter wide "wide, cases" 4
-generate rules "$work/rules-tenth" --rules 1000
-scaling rules-tenth rules "rules, rules" 10
+# ---- scaling ---------------------------------------------------------------
 
+# A row of the scaling table: what was varied, best time, peak RSS and the
+# time per unit of what was varied.
+scaling_row() {
+  local label=$1 seconds=$2 kib=$3 units=$4 unit=$5
+  printf '  %-22s %8.3f s  %7.1f MiB  %s\n' "$label" "$seconds" \
+    "$(mib "$kib")" "$(awk -v s="$seconds" -v u="$units" -v n="$unit" \
+      'BEGIN { printf "%.3f s per %s", s / u, n }')"
+}
+
+# scaling_run DIR BASE LABEL UNITS UNIT [GENERATOR ARGUMENTS...]: generates a
+# variant of BASE into DIR, times ruleval on it and prints its row, leaving
+# the peak RSS in $peak.
+scaling_run() {
+  local dir=$1 base=$2 label=$3 units=$4 unit=$5 run
+  shift 5
+  generate "$base" "$dir" "$@"
+  run=$(run_dir "$dir" "$base" fast)
+  time_program "$run" "$build/ruleval" "$base" "$repeat"
+  scaling_row "$label" "$best" "$peak" "$units" "$unit"
+}
+
+echo "== scaling of ruleval (best of $repeat)"
+echo "  wide, by cases"
+scaling_run "$work/wide-quarter" wide "250,000 cases" 0.25 "million cases" \
+  --cases 250000
+scaling_row "1,000,000 cases" "$wide_time" "$wide_peak" 1 "million cases"
 if $large; then
-  echo "== wide at 10 million cases"
-  generate wide "$work/wide-10m" --cases 10000000
-  run=$(run_dir "$work/wide-10m" wide fast)
-  time_program "$run" "$build/ruleval" wide 1
-  echo "  ruleval            $(printf '%8.3f' "$best") s  peak RSS" \
-    "$(mib "$peak") MiB (target: at most 240 MiB)"
+  scaling_run "$work/wide-4m" wide "4,000,000 cases" 4 "million cases" \
+    --cases 4000000
+  rm -rf "$work/wide-4m"
+  scaling_run "$work/wide-10m" wide "10,000,000 cases" 10 "million cases" \
+    --cases 10000000
+  echo "  wide at 10 million cases: peak RSS $(mib "$peak") MiB" \
+    "(target: at most 240 MiB)"
   rm -rf "$work/wide-10m"
 fi
+echo "  rules (100,000 cases), by rules"
+scaling_run "$work/rules-tenth" rules "1,000 rules" 1 "thousand rules" \
+  --rules 1000
+scaling_row "10,000 rules" "$rules_time" "$rules_peak" 10 "thousand rules"
+scaling_row "100,000 rules" "$rules_100k_time" "$rules_100k_peak" 100 \
+  "thousand rules"
