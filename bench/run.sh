@@ -3,7 +3,8 @@
 # the JSON results and the predictions CSV as well, the same program with
 # the straightforward matcher (ruleval_reference) and the file I/O of a run
 # alone, prints their ratios, and checks that all of them write the same
-# B.result, B.tcover, B.sum and standard output.
+# B.result, B.tcover, B.sum and standard output. On wide it also shows where
+# the time of a run goes, stage by stage (ruleval_stages).
 #
 #   bench/run.sh [--small] [--no-reference] [--large] [--repeat N]
 #                [--work DIR] [--build-dir DIR]
@@ -62,7 +63,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
     { cat "$work/build.log"; exit 1; }
 fi
 cmake --build "$build" -j 2 --target ruleval ruleval_reference \
-  ruleval_generate ruleval_keep > "$work/build.log" 2>&1 ||
+  ruleval_generate ruleval_keep ruleval_stages > "$work/build.log" 2>&1 ||
   { cat "$work/build.log"; exit 1; }
 build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
 
@@ -269,6 +270,18 @@ check_identity() {
     "$base.sum and standard output"
 }
 
+# stage_breakdown NAME: where the time of one run of ruleval on the
+# workload in $work/NAME goes, stage by stage, and how many cores each
+# stage kept busy.
+stage_breakdown() {
+  local run
+  run=$(run_dir "$work/$1" "$1" fast)
+  echo "  stages of one run (ruleval_stages):"
+  (cd "$run" && "$build/ruleval_stages" "$1" > stdout 2> stages) ||
+    { cat "$run/stages" >&2; exit 1; }
+  sed 's/^/  /' "$run/stages"
+}
+
 # ---- the run ---------------------------------------------------------------
 
 echo "ruleval benchmark, $build_type build in $build, workloads in $work"
@@ -283,6 +296,7 @@ if $with_reference; then reference_runs=1; fi
 generate wide "$work/wide"
 bench_workload wide 64 - 1.5 "$reference_runs" 25
 wide_time=$fast_time wide_peak=$fast_peak
+stage_breakdown wide
 generate wide-missing "$work/wide-missing"
 bench_workload wide-missing - - - "$reference_runs" -
 generate rules "$work/rules"

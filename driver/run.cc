@@ -78,8 +78,8 @@ RunNames run_names(const RunFiles& files) {
 // selected order from then on) and the rules. The requests for results are
 // checked once the cases are counted.
 Status read_inputs(RunContext* context, const Console& console,
-                   const ResultRequests& results,
-                   IntermediateFiles* intermediate) {
+                   const RunOptions& options, IntermediateFiles* intermediate) {
+  StageClock* const clock = options.stage_clock;
   const RunFiles& files = context->files;
   AttributeTable& table = context->table;
   CaseBuffer& cases = context->cases;
@@ -87,18 +87,24 @@ Status read_inputs(RunContext* context, const Console& console,
   Status status =
       read_attribute_file(files.description, &table, &declared_cases);
   if (!status.ok()) return status;
+  mark_stage(clock, "attribute description");
   // A plan that fails ends the run at the selection, after encoding.
   const SelectionPlan plan = plan_selection(&table.attributes);
   status = encode_cases(files, table, plan, console, intermediate, &cases);
   if (!status.ok()) return status;
-  status =
-      check_result_requests(results, cases.num_cases(), run_file_paths(files));
+  mark_stage(clock, "test data encoded");
+  status = check_result_requests(options.results, cases.num_cases(),
+                                 run_file_paths(files));
   if (!status.ok()) return status;
   status = intermediate->select(plan, cases, &table);
   if (!status.ok()) return status;
   status = check_class_codes(table.attributes, cases);
   if (!status.ok()) return status;
-  return read_rule_file(files.rules, table, console.report(), &context->rules);
+  mark_stage(clock, "attributes selected");
+  status =
+      read_rule_file(files.rules, table, console.report(), &context->rules);
+  mark_stage(clock, "rules read");
+  return status;
 }
 
 // The stages that match the rules and write what they found: the reports,
@@ -115,6 +121,8 @@ Status evaluate(RunContext* context, const Console& console,
       match_rules(table, cases, options.match_method, &context->rules, &given,
                   needs_match_details(options.results) ? &details : nullptr);
   if (!status.ok()) return status;
+  StageClock* const clock = options.stage_clock;
+  mark_stage(clock, "rules matched");
   const RunNames names = run_names(files);
   const RunFindings findings{table, cases, context->rules, given, details};
   ResultsWriter results_writer(options.results, names, findings, streams.out);
@@ -124,10 +132,14 @@ Status evaluate(RunContext* context, const Console& console,
       evaluate_test_cases(files.test_data, files.result, table, cases, given,
                           &context->counters, console.report(), &accuracy);
   if (!status.ok()) return status;
+  mark_stage(clock, "B.result and report written");
   status = write_coverage_report(files.coverage, files.summary, table,
                                  context->rules, context->counters, accuracy);
   if (!status.ok()) return status;
-  return results_writer.finish(streams.explanations);
+  mark_stage(clock, "B.tcover and B.sum written");
+  status = results_writer.finish(streams.explanations);
+  mark_stage(clock, "results finished");
+  return status;
 }
 
 // The stages in data order, each handed what the ones before it made; the
@@ -135,8 +147,7 @@ Status evaluate(RunContext* context, const Console& console,
 Status run_stages(RunContext* context, const RunStreams& streams,
                   const RunOptions& options, IntermediateFiles* intermediate) {
   const Console console(streams.report, streams.warnings);
-  const Status status =
-      read_inputs(context, console, options.results, intermediate);
+  const Status status = read_inputs(context, console, options, intermediate);
   if (!status.ok()) return status;
   return evaluate(context, console, streams, options);
 }

@@ -7,6 +7,7 @@
 
 #include "common/status.h"
 #include "driver/run_context.h"
+#include "driver/stage_clock.h"
 #include "evaluate/result_requests.h"
 #include "evaluate/rule_matcher.h"
 
@@ -28,6 +29,9 @@ struct RunOptions {
   // --output-dir: the directory every file of the run is written to; empty
   // for beside the inputs. The command line names the files by it.
   std::string output_dir;
+  // When set, told where each stage of a run ends (the benchmark's
+  // breakdown); the run itself is the same.
+  StageClock* stage_clock = nullptr;
 };
 
 // Where one run prints, chosen from its options by run_evaluation.
