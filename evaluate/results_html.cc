@@ -92,7 +92,18 @@ tr,.tile{break-inside:avoid}
 
 using Labels = std::vector<std::string>;
 
-std::string count_text(long long n) { return std::to_string(n); }
+// A count with its thousands grouped by commas ("71,549"); the matrix's
+// cells, narrow, write theirs plain.
+std::string count_text(long long n) {
+  const std::string digits = std::to_string(n);
+  std::string grouped;
+  for (std::size_t k = 0; k < digits.size(); ++k) {
+    const std::size_t left = digits.size() - k;  // digits from here on
+    if (k > 0 && digits[k - 1] != '-' && left % 3 == 0) grouped += ',';
+    grouped += digits[k];
+  }
+  return grouped;
+}
 
 std::string data_set_name(const RunNames& names) {
   return std::filesystem::path(names.description).stem().string();
@@ -158,11 +169,13 @@ void header_part(const RunNames& names, const RunFindings& findings,
     scored += ", " + count_text(tally.unscored) + " without class";
   tile("Cases", count_text(static_cast<long long>(findings.cases.num_cases())),
        " id=\"cases\"", scored, out);
-  tile("Decided by",
-       count_text(tally.routes[0].cases) + " · " +
-           count_text(tally.routes[1].cases) + " · " +
-           count_text(tally.routes[2].cases),
-       " id=\"routes\"", "full match · partial match · none", out);
+  const Figure full_share = ratio(static_cast<double>(tally.routes[0].cases),
+                                  static_cast<double>(figures.cases));
+  tile("Full match", percent_text(full_share, 1), " id=\"routes\"",
+       count_text(tally.routes[0].cases) + " cases; " +
+           count_text(tally.routes[1].cases) + " by partial match, " +
+           count_text(tally.routes[2].cases) + " by none",
+       out);
   *out += "</div>\n</header>\n";
 }
 
@@ -200,14 +213,14 @@ std::string matrix_cell(const ConfusionMatrix& matrix, int i, int j,
   if (s >= kStrongTint) classes += " strong";
   const auto at = [&](int k) { return labels[static_cast<std::size_t>(k)]; };
   const std::string title = "actual " + at(i) + ", given " + at(j) + ": " +
-                            count_text(n) + " (" + percent_text(share, 1) +
+                            std::to_string(n) + " (" + percent_text(share, 1) +
                             " of the row)";
   char style[32];
   std::snprintf(style, sizeof style, "--s:%.3f", s);
   return "<td class=\"" + classes + "\" style=\"" + style +
          "\" data-actual=\"" + std::to_string(i) + "\" data-given=\"" +
          std::to_string(j) + "\" title=\"" + html_escape(title) + "\">" +
-         count_text(n) + "</td>";
+         std::to_string(n) + "</td>";
 }
 
 void matrix_part(const ConfusionMatrix& matrix, const Figures& figures,
