@@ -135,10 +135,9 @@ std::string data_value(const Figure& value) {
   return " data-value=\"" + (value ? shortest_text(*value) : "") + "\"";
 }
 
-void header_part(const RunNames& names, const RunFindings& findings,
-                 const ResultTally& tally, const Figures& figures,
-                 std::string* out) {
-  *out += "<header>\n<p class=\"eyebrow\">Rule evaluation</p>\n<h1>" +
+// The data set, the program and when it ran, the input files.
+void run_lines(const RunNames& names, std::string* out) {
+  *out += "<p class=\"eyebrow\">Rule evaluation</p>\n<h1>" +
           html_escape(data_set_name(names)) +
           "</h1>\n<p class=\"meta\">ruleval " + html_escape(names.version) +
           " · run <time id=\"run-date\">" + html_escape(names.date) +
@@ -149,7 +148,12 @@ void header_part(const RunNames& names, const RunFindings& findings,
     *out += std::string("<dt>") + key + "</dt><dd><code>" + html_escape(*path) +
             "</code></dd>";
   }
-  *out += "</dl>\n<div class=\"tiles\">\n";
+  *out += "</dl>\n";
+}
+
+void figure_tiles(const RunFindings& findings, const ResultTally& tally,
+                  const Figures& figures, std::string* out) {
+  *out += "<div class=\"tiles\">\n";
   tile("Accuracy", percent_text(figures.accuracy, 2),
        " id=\"accuracy\"" + data_value(figures.accuracy),
        count_text(figures.correct) + " of " + count_text(figures.cases) +
@@ -176,7 +180,7 @@ void header_part(const RunNames& names, const RunFindings& findings,
            count_text(tally.routes[1].cases) + " by partial match, " +
            count_text(tally.routes[2].cases) + " by none",
        out);
-  *out += "</div>\n</header>\n";
+  *out += "</div>\n";
 }
 
 std::string label_cell(const char* tag, const std::string& classes,
@@ -425,7 +429,10 @@ std::string results_page(const RunNames& names, const RunFindings& findings,
   const Figures figures = compute_figures(tally.matrix);
   std::string page;
   open_page(data_set_name(names) + " · rule evaluation", &page);
-  header_part(names, findings, tally, figures, &page);
+  page += "<header>\n";
+  run_lines(names, &page);
+  figure_tiles(findings, tally, figures, &page);
+  page += "</header>\n";
   matrix_part(tally.matrix, figures, labels, &page);
   classes_part(figures, labels, &page);
   decisions_part(findings, tally, labels, &page);
