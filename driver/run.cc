@@ -93,9 +93,11 @@ std::string run_date() {
   return text;
 }
 
-RunNames run_names(const RunFiles& files) {
-  return {RULEVAL_VERSION, files.description, files.test_data,
-          files.rules,     files.coverage,    run_date()};
+// The date only where it is shown: on the HTML page.
+RunNames run_names(const RunFiles& files, const ResultRequests& results) {
+  return {RULEVAL_VERSION, files.description,
+          files.test_data, files.rules,
+          files.coverage,  results.html_path.empty() ? "" : run_date()};
 }
 
 // The stages that read the inputs: the attributes, the test cases (in
@@ -139,7 +141,7 @@ Status evaluate(RunContext* context, const Console& console,
       match_rules(table, cases, options.match_method, &context->rules, &given,
                   needs_match_details(options.results) ? &details : nullptr);
   if (!status.ok()) return status;
-  const RunNames names = run_names(files);
+  const RunNames names = run_names(files, options.results);
   const RunFindings findings{table, cases, context->rules, given, details};
   ResultsWriter results_writer(options.results, names, findings, streams.out);
   results_writer.start();

@@ -29,7 +29,8 @@ struct RunNames {
   std::string test_data;
   std::string rules;
   std::string coverage;  // B.tcover, which lists every rule
-  // When the run started, as UTC in ISO 8601 ("2026-01-31T12:00:00Z").
+  // When the run started, as UTC in ISO 8601 ("2026-01-31T12:00:00Z");
+  // empty when no HTML page is asked for.
   std::string date;
 };
 
