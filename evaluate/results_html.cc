@@ -63,7 +63,7 @@ svg.bar .fill{fill:var(--accent)}
 .matrix th.corner{text-align:right;vertical-align:bottom;color:var(--muted);font-size:12px;font-weight:500;padding:0 8px 6px 0;white-space:nowrap}
 .matrix th.col{vertical-align:bottom;padding:0 2px 6px;white-space:nowrap}
 .matrix.upright th.col span{writing-mode:vertical-rl;transform:rotate(180deg)}
-.matrix th.row{text-align:right;white-space:nowrap;padding:0 8px 0 0}
+.matrix th.row{text-align:right;white-space:nowrap;padding:0 8px 0 0;position:sticky;left:0;background:var(--bg)}
 .matrix td.cell{min-width:38px;height:32px;padding:0 4px;text-align:center;border-radius:3px;background:rgb(var(--heat)/var(--s))}
 .matrix.roomy td.cell{min-width:72px;height:48px;font-size:17px}
 .matrix.roomy th{font-size:14px}
@@ -85,6 +85,7 @@ footer{margin-top:48px;font-size:12px;color:var(--muted)}
 body{font-size:10pt}
 main{max-width:none;padding:0}
 .scroll{overflow:visible}
+.matrix th.row{position:static}
 h2,h3{break-after:avoid}
 tr,.tile{break-inside:avoid}
 }
