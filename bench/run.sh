@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The benchmark: on generated workloads, times ruleval, ruleval asked for
-# the JSON results and the predictions CSV as well, the same program with
-# the straightforward matcher (ruleval_reference) and the file I/O of a run
-# alone, prints their ratios, and checks that all of them write the same
+# the JSON results and the predictions CSV as well (and, on rules, the HTML
+# page), the same program with the straightforward matcher
+# (ruleval_reference) and the file I/O of a run alone, prints their ratios, and checks that all of them write the same
 # B.result, B.tcover, B.sum and standard output. On wide it also shows where
 # the time of a run goes, stage by stage (ruleval_stages).
 #
@@ -252,6 +252,27 @@ bench_workload() {
   report_figures "$fast/stdout"
 }
 
+# bench_page NAME EXTRA_TARGET_S SIZE_TARGET_MIB: times ruleval asked for
+# the HTML page on the workload in $work/NAME, against $fast_time, and
+# checks that the page changes none of the other outputs.
+bench_page() {
+  local name=$1 extra_target=$2 size_target=$3 fast page differ
+  fast=$(run_dir "$work/$name" "$name" fast)
+  page=$(run_dir "$work/$name" "$name" page)
+  time_program "$page" "$build/ruleval" "$name" "$repeat" --html "$name.html"
+  echo "  with the HTML page $(printf '%8.3f' "$best") s  peak RSS $(mib \
+"$peak") MiB (best of $repeat), $(awk -v a="$best" -v b="$fast_time" \
+'BEGIN { printf "%+.3f", a - b }') s (target: at most +$extra_target s);" \
+    "page $(mib $(($(size_of "$page/$name.html") / 1024))) MiB" \
+    "(target: at most $size_target MiB)"
+  differing "$fast" "$page" "$name"
+  if [ ${#differ[@]} -gt 0 ]; then
+    echo "  OUTPUTS DIFFER with the HTML page asked for: ${differ[*]}"
+    return 1
+  fi
+  rm -f "$page/$name.html"
+}
+
 # check_identity DIR BASE: runs ruleval and ruleval_reference once each on
 # the workload in DIR and fails unless their outputs are the same.
 check_identity() {
@@ -302,6 +323,7 @@ bench_workload wide-missing - - - "$reference_runs" -
 generate rules "$work/rules"
 bench_workload rules 128 200 - "$reference_runs" -
 rules_time=$fast_time rules_peak=$fast_peak
+bench_page rules 1 5
 # A hundred thousand rules: the reference would take hours, so it checks a
 # slice of the cases instead.
 generate rules "$work/rules-100k" --rules 100000

@@ -31,6 +31,7 @@ enum class Message {
   kBadCaseNumber,
   kSecondBaseName,
   kBothOnStandardOutput,
+  kPageAndOtherOnStandardOutput,  // %s: the other option
   kNoOutputDirectory,
   kCannotOpenDescription,
   kMalformedAttributeFile,  // %s: a Detail
@@ -108,6 +109,8 @@ inline constexpr CatalogueEntry<Message> kMessages[] = {
     {Message::kBothOnStandardOutput,
      "ruleval: --json and --predictions cannot both write to standard "
      "output\n"},
+    {Message::kPageAndOtherOnStandardOutput,
+     "ruleval: --html and %s cannot both write to standard output\n"},
     {Message::kNoOutputDirectory,
      "ruleval: output directory '%s' does not exist or is not a directory\n"},
     {Message::kCannotOpenDescription,

@@ -17,6 +17,7 @@ constexpr const char* kOptionLines =
     "  --json FILE         write the whole evaluation as one JSON document to "
     "FILE\n"
     "  --predictions FILE  write one CSV row per test case to FILE\n"
+    "  --html FILE         write a report to look at as one HTML page to FILE\n"
     "  --explain N         after the report, show how test case N was "
     "classified\n"
     "  --output-dir DIR    write every file of the run into DIR, not beside B\n"
@@ -37,6 +38,7 @@ constexpr const char* kDescription =
 enum class OptionId {
   kJson,
   kPredictions,
+  kHtml,
   kExplain,
   kOutputDir,
   kQuiet,
@@ -53,6 +55,7 @@ struct KnownOption {
 constexpr KnownOption kOptions[] = {
     {"--json", OptionId::kJson, true},
     {"--predictions", OptionId::kPredictions, true},
+    {"--html", OptionId::kHtml, true},
     {"--explain", OptionId::kExplain, true},
     {"--output-dir", OptionId::kOutputDir, true},
     {"--quiet", OptionId::kQuiet, false},
@@ -90,6 +93,9 @@ Status apply(const KnownOption& option, std::string_view value,
       break;
     case OptionId::kPredictions:
       command->results.predictions_path = value;
+      break;
+    case OptionId::kHtml:
+      command->results.html_path = value;
       break;
     case OptionId::kExplain: {
       const std::optional<int> number = case_number(value);
@@ -143,8 +149,21 @@ Status read_option(int argc, const char* const* argv, int* at,
   return apply(*option, value, command);
 }
 
-bool both_on_standard_output(const ResultRequests& results) {
-  return results.json_path == "-" && results.predictions_path == "-";
+// Fails when more than one result is to go to standard output.
+Status check_standard_output(const ResultRequests& results) {
+  if (results.json_path == "-" && results.predictions_path == "-") {
+    return Status::Fatal(render<Message::kBothOnStandardOutput>());
+  }
+  if (results.html_path != "-") return Status::Ok();
+  if (results.json_path == "-") {
+    return Status::Fatal(
+        render<Message::kPageAndOtherOnStandardOutput>(std::string("--json")));
+  }
+  if (results.predictions_path == "-") {
+    return Status::Fatal(render<Message::kPageAndOtherOnStandardOutput>(
+        std::string("--predictions")));
+  }
+  return Status::Ok();
 }
 
 }  // namespace
@@ -167,10 +186,7 @@ Status parse_command_line(int argc, const char* const* argv, Command* command) {
       command->base_name = argument;
     }
   }
-  if (both_on_standard_output(command->results)) {
-    return Status::Fatal(render<Message::kBothOnStandardOutput>());
-  }
-  return Status::Ok();
+  return check_standard_output(command->results);
 }
 
 std::string usage_text() { return std::string(kSynopsis) + kOptionLines; }

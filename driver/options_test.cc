@@ -61,6 +61,8 @@ TEST(ParseCommandLine, BadLinesNameWhatIsWrong) {
       {{"", "other"}, "unexpected second base name 'other'"},
       {{"--json", "-", "iris", "--predictions", "-"},
        "--json and --predictions cannot both write to standard output"},
+      {{"--html=-", "iris", "--json", "-"},
+       "--html and --json cannot both write to standard output"},
   };
   for (const auto& c : cases)
     EXPECT_EQ("ruleval: " + c.message + "\n", parse(c.args));

@@ -1,5 +1,9 @@
 #include "driver/run.h"
 
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <new>
@@ -70,8 +74,30 @@ std::vector<std::string> run_file_paths(const RunFiles& files) {
           files.summary};
 }
 
-RunNames run_names(const RunFiles& files) {
-  return {RULEVAL_VERSION, files.description, files.test_data, files.rules};
+// When the run started, as UTC in ISO 8601: the time SOURCE_DATE_EPOCH
+// holds (seconds since 1970) when it is set to a number, so that a run may
+// be repeated to the byte; the clock's otherwise.
+std::string run_date() {
+  std::time_t now = std::time(nullptr);
+  if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH")) {
+    long long seconds = 0;
+    const char* end = epoch + std::strlen(epoch);
+    const auto [stop, error] = std::from_chars(epoch, end, seconds);
+    if (error == std::errc() && stop == end && *epoch != '\0' && seconds >= 0)
+      now = static_cast<std::time_t>(seconds);
+  }
+  std::tm utc{};
+  char text[32] = "";
+  if (gmtime_r(&now, &utc) != nullptr)
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  return text;
+}
+
+// The date only where it is shown: on the HTML page.
+RunNames run_names(const RunFiles& files, const ResultRequests& results) {
+  return {RULEVAL_VERSION, files.description,
+          files.test_data, files.rules,
+          files.coverage,  results.html_path.empty() ? "" : run_date()};
 }
 
 // The stages that read the inputs: the attributes, the test cases (in
@@ -123,7 +149,7 @@ Status evaluate(RunContext* context, const Console& console,
   if (!status.ok()) return status;
   StageClock* const clock = options.stage_clock;
   mark_stage(clock, "rules matched");
-  const RunNames names = run_names(files);
+  const RunNames names = run_names(files, options.results);
   const RunFindings findings{table, cases, context->rules, given, details};
   ResultsWriter results_writer(options.results, names, findings, streams.out);
   results_writer.start();
@@ -158,7 +184,8 @@ struct FileCloser {
 using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 bool out_carries_results(const ResultRequests& results) {
-  return results.json_path == "-" || results.predictions_path == "-";
+  return results.json_path == "-" || results.predictions_path == "-" ||
+         results.html_path == "-";
 }
 
 // The streams of a run on out. discard, when the report is not to be

@@ -22,7 +22,7 @@ struct RunOptions {
   // Where warnings go: what the run noticed but went on despite.
   std::FILE* warnings = stderr;
   // What the run writes besides its specified outputs: --json,
-  // --predictions and --explain.
+  // --predictions, --html and --explain.
   ResultRequests results;
   // --quiet: no report on standard output; messages still appear.
   bool quiet = false;
@@ -37,14 +37,14 @@ struct RunOptions {
 // Where one run prints, chosen from its options by run_evaluation.
 struct RunStreams {
   // The real standard output, as handed to run_evaluation: the JSON
-  // document or the predictions asked for with "-" go here, and only here.
+  // document, the predictions or the HTML page asked for with "-" go here,
+  // and only here.
   std::FILE* out;
   // The text report (qualityno=N included): out, or a stream that discards
-  // everything when the options ask for quiet or out carries the JSON or
-  // the predictions.
+  // everything when the options ask for quiet or out carries a result.
   std::FILE* report;
   // The explanations of --explain: out, quiet or not; warnings when out
-  // carries the JSON or the predictions.
+  // carries a result.
   std::FILE* explanations;
   // Warnings, from the options: standard error.
   std::FILE* warnings;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <string_view>
 
@@ -13,6 +14,7 @@
 #include "evaluate/case_explanation.h"
 #include "evaluate/predictions_csv.h"
 #include "evaluate/result_tally.h"
+#include "evaluate/results_html.h"
 #include "evaluate/results_json.h"
 
 namespace ruleval {
@@ -109,7 +111,8 @@ bool same_file(const std::string& a, const std::string& b) {
 }  // namespace
 
 bool needs_match_details(const ResultRequests& requests) {
-  return !requests.json_path.empty() || !requests.predictions_path.empty();
+  return !requests.json_path.empty() || !requests.predictions_path.empty() ||
+         !requests.html_path.empty();
 }
 
 Status check_result_requests(const ResultRequests& requests,
@@ -121,20 +124,29 @@ Status check_result_requests(const ResultRequests& requests,
           n, static_cast<int>(num_cases)));
     }
   }
-  for (const std::string* path :
-       {&requests.json_path, &requests.predictions_path}) {
-    if (!in_file(*path)) continue;
+  const struct {
+    const std::string& path;
+    const char* what;
+  } results[] = {{requests.json_path, "the JSON document"},
+                 {requests.predictions_path, "the predictions"},
+                 {requests.html_path, "the HTML page"}};
+  for (std::size_t k = 0; k < std::size(results); ++k) {
+    const std::string& path = results[k].path;
+    if (!in_file(path)) continue;
     for (const std::string& file : run_files) {
-      if (same_file(*path, file)) {
+      if (same_file(path, file)) {
         return Status::Fatal(render<Message::kCannotWriteResults>(
-            *path, "it is a file of the run itself"));
+            path, "it is a file of the run itself"));
       }
     }
-  }
-  if (in_file(requests.json_path) &&
-      same_file(requests.json_path, requests.predictions_path)) {
-    return Status::Fatal(render<Message::kCannotWriteResults>(
-        requests.json_path, "it is named for the predictions too"));
+    for (std::size_t later = k + 1; later < std::size(results); ++later) {
+      if (in_file(results[later].path) &&
+          same_file(path, results[later].path)) {
+        return Status::Fatal(render<Message::kCannotWriteResults>(
+            path,
+            std::string("it is named for ") + results[later].what + " too"));
+      }
+    }
   }
   return Status::Ok();
 }
@@ -155,16 +167,27 @@ Status ResultsWriter::write_predictions(std::size_t workers) {
                   });
 }
 
+const ResultTally& ResultsWriter::tally() {
+  if (!tally_) {
+    const int classes = number_of_classes(findings_.table.attributes.back());
+    tally_.emplace(tally_results(findings_.cases, findings_.given,
+                                 findings_.details, findings_.rules, classes));
+  }
+  return *tally_;
+}
+
 Status ResultsWriter::write_document() {
   return write_to(
       requests_.json_path, out_, &document_file_, [&](const auto& sink) {
-        const int classes =
-            number_of_classes(findings_.table.attributes.back());
-        const ResultTally tally =
-            tally_results(findings_.cases, findings_.given, findings_.details,
-                          findings_.rules, classes);
-        sink(json_text(results_document(names_, findings_, tally)));
+        sink(json_text(results_document(names_, findings_, tally())));
       });
+}
+
+Status ResultsWriter::write_page() {
+  return write_to(requests_.html_path, out_, &page_file_,
+                  [&](const auto& sink) {
+                    sink(results_page(names_, findings_, tally()));
+                  });
 }
 
 // The results that go to files; those for out wait for the report.
@@ -173,12 +196,17 @@ Status ResultsWriter::write_files() {
     const Status status = write_predictions(1);
     if (!status.ok()) return status;
   }
-  if (in_file(requests_.json_path)) return write_document();
+  if (in_file(requests_.json_path)) {
+    const Status status = write_document();
+    if (!status.ok()) return status;
+  }
+  if (in_file(requests_.html_path)) return write_page();
   return Status::Ok();
 }
 
 void ResultsWriter::start() {
-  if (!in_file(requests_.predictions_path) && !in_file(requests_.json_path))
+  if (!in_file(requests_.predictions_path) && !in_file(requests_.json_path) &&
+      !in_file(requests_.html_path))
     return;
   // One core goes on with the reports; this thread takes another.
   thread_ = std::thread([this] {
@@ -204,11 +232,15 @@ Status ResultsWriter::finish(std::FILE* explanations) {
     return cannot_write(requests_.predictions_path, predictions_file_);
   if (in_file(requests_.json_path) && !document_file_.commit())
     return cannot_write(requests_.json_path, document_file_);
+  if (in_file(requests_.html_path) && !page_file_.commit())
+    return cannot_write(requests_.html_path, page_file_);
   Status status = Status::Ok();
   if (requests_.predictions_path == "-") {
     status = write_predictions(worker_count(findings_.cases.num_cases()));
   } else if (requests_.json_path == "-") {
     status = write_document();
+  } else if (requests_.html_path == "-") {
+    status = write_page();
   }
   if (!status.ok()) return status;
   return explain_cases(requests_.explain_cases, names_, findings_,

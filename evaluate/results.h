@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "common/status.h"
 #include "evaluate/classifier.h"
 #include "evaluate/result_requests.h"
+#include "evaluate/result_tally.h"
 #include "rules/rule_store.h"
 
 namespace ruleval {
@@ -26,6 +28,10 @@ struct RunNames {
   std::string description;  // the paths of B.fmc, B.tst and B.intr
   std::string test_data;
   std::string rules;
+  std::string coverage;  // B.tcover, which lists every rule
+  // When the run started, as UTC in ISO 8601 ("2026-01-31T12:00:00Z");
+  // empty when no HTML page is asked for.
+  std::string date;
 };
 
 // What the stages found, as the results read it.
@@ -41,15 +47,16 @@ struct RunFindings {
 bool needs_match_details(const ResultRequests& requests);
 
 // Fails when a case to explain lies beyond the num_cases test cases, or
-// when the JSON document or the predictions would take the place of one
-// of run_files (the files the run reads and writes) or of each other.
+// when the JSON document, the predictions or the HTML page would take the
+// place of one of run_files (the files the run reads and writes) or of each
+// other.
 Status check_result_requests(const ResultRequests& requests,
                              std::size_t num_cases,
                              const std::vector<std::string>& run_files);
 
-// Writes the results asked for: the predictions CSV and the JSON document,
-// each to its file, whole or not at all, or on out for "-", and the
-// explanations. What goes to files is made from start() on, on a thread of
+// Writes the results asked for: the predictions CSV, the JSON document and
+// the HTML page, each to its file, whole or not at all, or on out for "-", and
+// the explanations. What goes to files is made from start() on, on a thread of
 // its own, while the run writes its reports, and takes its name in finish()
 // once they are done; the rest is written then too.
 class ResultsWriter {
@@ -70,7 +77,10 @@ class ResultsWriter {
  private:
   Status write_predictions(std::size_t workers);
   Status write_document();
+  Status write_page();
   Status write_files();
+  // The counts of the results, made once for the document and the page.
+  const ResultTally& tally();
 
   const ResultRequests& requests_;
   const RunNames& names_;
@@ -80,6 +90,8 @@ class ResultsWriter {
   // dropped unnamed when it fails.
   ReplacedFile predictions_file_;
   ReplacedFile document_file_;
+  ReplacedFile page_file_;
+  std::optional<ResultTally> tally_;
   std::thread thread_;
   // How writing the files ended: its status, or what it threw.
   Status files_status_ = Status::Ok();

@@ -1,11 +1,12 @@
 // The figures on a hand-worked confusion matrix, the predictions' quoting
-// of labels, and the JSON text's numbers.
+// of labels, the JSON text's numbers, and the HTML page's escaping.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <string>
 
+#include "evaluate/html_text.h"
 #include "evaluate/json_text.h"
 #include "evaluate/predictions_csv.h"
 #include "evaluate/result_figures.h"
@@ -137,6 +138,33 @@ TEST(JsonTextTest, RealsReadBackTheSameAndNothingElseIsWritten) {
       "  ]\n"
       "}\n",
       json_text(document));
+}
+
+// Bytes outside well-formed UTF-8 (stray, overlong, surrogate, cut short),
+// controls and noncharacters each become U+FFFD; markup becomes text.
+TEST(HtmlTextTest, EscapesAndRepairsWhatTheInputsHold) {
+  const std::string r = "\xEF\xBF\xBD";
+  const struct {
+    std::string in;
+    std::string escaped;
+  } cases[] = {
+      {"<script>a&b</script>", "&lt;script&gt;a&amp;b&lt;/script&gt;"},
+      {"\"q\" it's", "&quot;q&quot; it&#39;s"},
+      {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80",
+       "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80"},
+      {"n\xE9!", "n" + r + "!"},
+      {"\xC0\xAF", r + r},
+      {"\xED\xA0\x80", r + r + r},
+      {"end\xE2\x82", "end" + r + r},
+      {"a\x01\x7F\xC2\x85\tb", "a" + r + r + r + "\tb"},
+      {"\xEF\xBF\xBF\xEF\xB7\x90", r + r},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.escaped, html_escape(c.in)) << c.in;
+  EXPECT_EQ("abc\xE2\x80\xA6", shortened("abcdef", 4));
+  EXPECT_EQ("h\xC3\xA9llo", shortened("h\xC3\xA9llo", 5));
+  EXPECT_EQ("h\xC3\xA9\xE2\x80\xA6", shortened("h\xC3\xA9llo", 3));
+  EXPECT_EQ("n/a", percent_text(std::nullopt, 1));
+  EXPECT_EQ("64.3%", percent_text(9.0 / 14, 1));
 }
 
 }  // namespace

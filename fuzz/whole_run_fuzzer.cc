@@ -1,6 +1,8 @@
 // Fuzz target: a whole run of the program, in process, on the three files
 // of one input (description, test data and rule file, separated by the
 // separator line), laid in a private directory that goes with the input.
+// The run writes the HTML page too: there when the run completes, valid
+// UTF-8 whatever the inputs hold, and absent when it fails.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -9,6 +11,7 @@
 #include <string>
 
 #include "driver/run.h"
+#include "evaluate/html_text.h"
 #include "fuzz/fuzz_support.h"
 #include "tests/test_util.h"
 
@@ -23,10 +26,11 @@ int run_program(const std::string& base, std::string* printed) {
   std::size_t length = 0;
   std::FILE* out = open_memstream(&buffer, &length);
   if (out == nullptr) finding("cannot open a memory stream");
-  const char* const argv[] = {"ruleval", base.c_str()};
+  const std::string page = base + ".html";
+  const char* const argv[] = {"ruleval", base.c_str(), "--html", page.c_str()};
   RunOptions options;
   options.warnings = out;  // with the rest, not in the fuzzer's log
-  const int status = run_command_line(2, argv, out, options);
+  const int status = run_command_line(4, argv, out, options);
   std::fclose(out);
   printed->assign(buffer, length);
   std::free(buffer);
@@ -40,12 +44,16 @@ void check_outcome(int status, const std::string& base,
   };
   if (status == 1) {
     if (printed.empty()) finding("a failure without a message");
+    if (exists("html")) finding("a failed run left its HTML page");
     return;
   }
   if (status != 0) finding("exit status " + std::to_string(status));
-  if (!exists("result") || !exists("tcover") || !exists("sum")) {
+  if (!exists("result") || !exists("tcover") || !exists("sum") ||
+      !exists("html")) {
     finding("a completed run without its outputs");
   }
+  const std::string page = testing::read_file(base + ".html");
+  if (valid_text(page) != page) finding("an HTML page that is not UTF-8");
   if (exists("qzf") || exists("qzf1") || exists("fmc1")) {
     finding("a completed run left intermediate files");
   }

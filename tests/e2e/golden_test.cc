@@ -4,7 +4,8 @@
 //   input/            files laid in a fresh directory, where ruleval runs
 //   example           optional: the name of a folder of examples/ whose
 //                     input files (.fmc, .tst, .intr) are laid there too
-//   args              its arguments, one a line (no file: no argument)
+//   args              its arguments, one a line (no file: no argument);
+//                     the run is dated by SOURCE_DATE_EPOCH=1700000000
 //   expected/stdout   standard output with standard error, byte for byte
 //   expected/status   exit status
 //   expected/files/   every file the run leaves beside its inputs
@@ -135,8 +136,10 @@ TEST_P(GoldenTest, BinaryRunMatches) {
   TempDir temp;
   const fs::path run = temp.path() / "run";
   const auto inputs = lay_inputs(run);
-  std::string command =
-      "cd " + shell_quote(run.string()) + " && " + shell_quote(RULEVAL_BINARY);
+  // A fixed date, for the pages that show when they were made.
+  std::string command = "cd " + shell_quote(run.string()) +
+                        " && SOURCE_DATE_EPOCH=1700000000 " +
+                        shell_quote(RULEVAL_BINARY);
   for (const std::string& arg : read_args(case_dir()))
     command += " " + shell_quote(arg);
   const fs::path captured = temp.path() / "stdout";

@@ -1,0 +1,14 @@
+a&b,85,85,F,no&amp;
+a&b,80,90,<i>T</i>,no&amp;
+"q",83,86,F,<b>yes</b>
+it's,70,96,F,<b>yes</b>
+it's,68,80,F,<b>yes</b>
+it's,65,70,<i>T</i>,no&amp;
+"q",64,65,<i>T</i>,<b>yes</b>
+a&b,72,95,F,no&amp;
+a&b,69,70,F,<b>yes</b>
+it's,75,80,F,<b>yes</b>
+a&b,75,70,<i>T</i>,<b>yes</b>
+"q",72,90,<i>T</i>,<b>yes</b>
+"q",81,75,F,<b>yes</b>
+it's,71,91,<i>T</i>,no&amp;
