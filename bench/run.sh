@@ -2,9 +2,10 @@
 # The benchmark: on generated workloads, times ruleval, ruleval asked for
 # the JSON results and the predictions CSV as well (and, on rules, the HTML
 # page), the same program with the straightforward matcher
-# (ruleval_reference) and the file I/O of a run alone, prints their ratios, and checks that all of them write the same
-# B.result, B.tcover, B.sum and standard output. On wide it also shows where
-# the time of a run goes, stage by stage (ruleval_stages).
+# (ruleval_reference) and the file I/O of a run alone, prints their ratios,
+# and checks that all of them write the same B.result, B.tcover, B.sum and
+# standard output. On wide it also shows where the time of a run goes, stage
+# by stage (ruleval_stages).
 #
 #   bench/run.sh [--small] [--no-reference] [--large] [--repeat N]
 #                [--work DIR] [--build-dir DIR]
