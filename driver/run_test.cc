@@ -339,11 +339,11 @@ TEST_F(RunTest, SymbolicAttributesWithManyValuesKeepExactCodes) {
   EXPECT_EQ(128u, context.cases.code(1, 0));
   EXPECT_EQ(1u, context.cases.class_code(1));
   const auto& concepts = context.rules.concepts;
-  EXPECT_EQ(CaseList{0}, concepts[0][0].covered_positive);
+  EXPECT_EQ(CaseList{0}, concepts[0][0].covered_positive.list());
   EXPECT_EQ(0u, concepts[0][1].covered_positive.size() +
                     concepts[0][1].covered_negative.size());
-  EXPECT_EQ(CaseList{1}, concepts[1][0].covered_positive);
-  EXPECT_EQ(CaseList{2}, concepts[1][0].covered_negative);
+  EXPECT_EQ(CaseList{1}, concepts[1][0].covered_positive.list());
+  EXPECT_EQ(CaseList{2}, concepts[1][0].covered_negative.list());
 }
 
 }  // namespace

@@ -64,8 +64,8 @@ static_assert(kTileWords % kWordsPerStep == 0);
 
 // The coverage lists one block found, per rule.
 struct BlockCoverage {
-  std::vector<CaseList> positive;
-  std::vector<CaseList> negative;
+  std::vector<CaseRun> positive;
+  std::vector<CaseRun> negative;
 };
 
 // The details of one block's cases, when asked for: its parts of the
@@ -373,10 +373,10 @@ void BlockMatcher::record_coverage(std::size_t c,
   if (code == kMissingCode) return;
   const auto class_code = static_cast<int>(code);
   const auto add = [&](std::size_t r) {
-    std::vector<CaseList>& lists = index_.concept_of(r) == class_code
-                                       ? coverage->positive
-                                       : coverage->negative;
-    lists[r].push_back(static_cast<std::int32_t>(c));
+    std::vector<CaseRun>& lists = index_.concept_of(r) == class_code
+                                      ? coverage->positive
+                                      : coverage->negative;
+    lists[r].append(static_cast<std::uint32_t>(c));
   };
   for (const std::size_t r : full_) {
     if (!index_.matched_one_by_one(r)) add(r);
@@ -418,23 +418,14 @@ std::size_t block_count(std::size_t cases, std::size_t threads) {
   return worker_count(cases / kLeastCasesPerBlock);
 }
 
-// Rule r's list of one kind, block after block; the blocks' own lists are
-// freed as they are joined. The first block's list is taken over as it is:
-// a copy of exact size would cost more memory than the room it saves, as
-// the blocks' lists come from other threads' memory.
-CaseList join_blocks(std::vector<BlockCoverage>& blocks,
-                     std::vector<CaseList> BlockCoverage::*kind,
-                     std::size_t r) {
-  CaseList joined = std::move((blocks[0].*kind)[r]);
-  std::size_t total = joined.size();
-  for (std::size_t b = 1; b < blocks.size(); ++b)
-    total += (blocks[b].*kind)[r].size();
-  if (total > joined.capacity()) joined.reserve(total);
-  for (std::size_t b = 1; b < blocks.size(); ++b) {
-    CaseList& part = (blocks[b].*kind)[r];
-    joined.insert(joined.end(), part.begin(), part.end());
-    CaseList().swap(part);
-  }
+// Rule r's list of one kind: the blocks' runs, taken over block after
+// block, never copied.
+CoveredCases join_blocks(std::vector<BlockCoverage>& blocks,
+                         std::vector<CaseRun> BlockCoverage::*kind,
+                         std::size_t r) {
+  CoveredCases joined;
+  for (BlockCoverage& block : blocks)
+    joined.add_run(std::move((block.*kind)[r]));
   return joined;
 }
 
