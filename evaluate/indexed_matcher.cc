@@ -4,9 +4,7 @@
 #include <bit>
 #include <cstring>
 #include <limits>
-#include <new>
 
-#include "common/messages.h"
 #include "common/parallel.h"
 #include "evaluate/lane_scores.h"
 #include "evaluate/rule_index.h"
@@ -64,8 +62,8 @@ static_assert(kTileWords % kWordsPerStep == 0);
 
 // The coverage lists one block found, per rule.
 struct BlockCoverage {
-  std::vector<CaseRun> positive;
-  std::vector<CaseRun> negative;
+  std::vector<CoveredCases> positive;
+  std::vector<CoveredCases> negative;
 };
 
 // The details of one block's cases, when asked for: its parts of the
@@ -373,9 +371,9 @@ void BlockMatcher::record_coverage(std::size_t c,
   if (code == kMissingCode) return;
   const auto class_code = static_cast<int>(code);
   const auto add = [&](std::size_t r) {
-    std::vector<CaseRun>& lists = index_.concept_of(r) == class_code
-                                      ? coverage->positive
-                                      : coverage->negative;
+    std::vector<CoveredCases>& lists = index_.concept_of(r) == class_code
+                                           ? coverage->positive
+                                           : coverage->negative;
     lists[r].append(static_cast<std::uint32_t>(c));
   };
   for (const std::size_t r : full_) {
@@ -418,14 +416,14 @@ std::size_t block_count(std::size_t cases, std::size_t threads) {
   return worker_count(cases / kLeastCasesPerBlock);
 }
 
-// Rule r's list of one kind: the blocks' runs, taken over block after
-// block, never copied.
+// Rule r's list of one kind: the blocks' lists linked block after block,
+// never copied.
 CoveredCases join_blocks(std::vector<BlockCoverage>& blocks,
-                         std::vector<CaseRun> BlockCoverage::*kind,
+                         std::vector<CoveredCases> BlockCoverage::*kind,
                          std::size_t r) {
   CoveredCases joined;
   for (BlockCoverage& block : blocks)
-    joined.add_run(std::move((block.*kind)[r]));
+    joined.append(std::move((block.*kind)[r]));
   return joined;
 }
 
@@ -459,26 +457,15 @@ void join_details(std::vector<BlockDetails>& parts, MatchDetails* details) {
 }
 
 // Stores the blocks' lists in the rules, numbered in concept order.
-Status store_coverage(std::vector<BlockCoverage>& blocks, RuleStore* rules) {
+void store_coverage(std::vector<BlockCoverage>& blocks, RuleStore* rules) {
   std::size_t r = 0;
   for (std::vector<Rule>& concept_rules : rules->concepts) {
     for (Rule& rule : concept_rules) {
-      try {
-        rule.covered_positive =
-            join_blocks(blocks, &BlockCoverage::positive, r);
-      } catch (const std::bad_alloc&) {
-        return Status::Fatal(render<Message::kNoMemoryForPositiveCoverage>());
-      }
-      try {
-        rule.covered_negative =
-            join_blocks(blocks, &BlockCoverage::negative, r);
-      } catch (const std::bad_alloc&) {
-        return Status::Fatal(render<Message::kNoMemoryForNegativeCoverage>());
-      }
+      rule.covered_positive = join_blocks(blocks, &BlockCoverage::positive, r);
+      rule.covered_negative = join_blocks(blocks, &BlockCoverage::negative, r);
       ++r;
     }
   }
-  return Status::Ok();
 }
 
 }  // namespace
@@ -502,7 +489,8 @@ Status match_indexed(const AttributeTable& table, const CaseBuffer& cases,
                   parts.empty() ? nullptr : &parts[b]);
   });
   if (details != nullptr) join_details(parts, details);
-  return store_coverage(coverage, rules);
+  store_coverage(coverage, rules);
+  return Status::Ok();
 }
 
 }  // namespace ruleval

@@ -1,14 +1,11 @@
 // The test cases a rule covers, kept compactly: ascending case numbers, each
 // stored as its distance from the one before in as few bytes as that takes,
 // seven bits a byte, the high bit set on every byte of a number but its
-// last. A list is built in runs, one per block of cases matched apart, and
-// read run after run, so blocks are never copied into one list.
+// last.
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 namespace ruleval {
@@ -16,26 +13,38 @@ namespace ruleval {
 // Case numbers (0-based positions in the case buffer), ascending.
 using CaseList = std::vector<std::int32_t>;
 
-// Ascending case numbers, appended one at a time. The bytes grow by chunks,
-// each half as large as all before it, so a run holds at most half again
-// the bytes its numbers take and is never moved as it grows.
-class CaseRun {
+// The bytes are held in a chain of chunks, each half again as large as the
+// one before, so a list holds at most half again the bytes its numbers take
+// and is never moved as it grows; lists built apart are joined by linking
+// their chains.
+class CoveredCases {
  public:
-  CaseRun() = default;
-  CaseRun(const CaseRun& other);
-  CaseRun(CaseRun&& other) noexcept;
-  CaseRun& operator=(CaseRun other) noexcept;
-  ~CaseRun() = default;
+  CoveredCases() = default;
+  CoveredCases(const CoveredCases& other);
+  CoveredCases(CoveredCases&& other) noexcept;
+  CoveredCases& operator=(CoveredCases other) noexcept;
+  ~CoveredCases();
 
   // Throws std::bad_alloc when a chunk cannot be had. REQUIRES:
-  // case_number is above every case appended before.
+  // case_number is above every case held.
   void append(std::uint32_t case_number) {
     std::uint32_t gap = case_number - next_;
     next_ = case_number + 1;
     ++count_;
-    for (; gap >= 0x80; gap >>= 7) put(static_cast<std::uint8_t>(gap | 0x80));
-    put(static_cast<std::uint8_t>(gap));
+    if (tail_ == nullptr || tail_->size - tail_->used < kLongestGap) {
+      append_gap_to_new_chunk(gap);
+      return;
+    }
+    std::uint8_t* const start = tail_->bytes() + tail_->used;
+    std::uint8_t* at = start;
+    for (; gap >= 0x80; gap >>= 7)
+      *at++ = static_cast<std::uint8_t>(gap | 0x80);
+    *at++ = static_cast<std::uint8_t>(gap);
+    tail_->used += static_cast<std::uint32_t>(at - start);
   }
+  // Moves every case of later after those held, leaving later empty.
+  // REQUIRES: they are above them.
+  void append(CoveredCases&& later);
 
   std::size_t size() const { return count_; }
 
@@ -45,15 +54,11 @@ class CaseRun {
     std::uint32_t next = 0;
     std::uint32_t gap = 0;
     unsigned shift = 0;
-    const std::size_t used = held() - room_;
-    std::size_t start = 0;
-    for (const std::unique_ptr<std::uint8_t[]>& chunk : chunks_) {
-      const std::size_t size = chunk_bytes(start);
-      const std::size_t end = std::min(size, used - start);
-      for (std::size_t i = 0; i < end; ++i) {
-        const std::uint8_t byte = chunk[i];
-        gap |= static_cast<std::uint32_t>(byte & 0x7F) << shift;
-        if (byte & 0x80) {
+    for (const Chunk* chunk = head_; chunk != nullptr; chunk = chunk->next) {
+      const std::uint8_t* bytes = chunk->bytes();
+      for (std::uint32_t i = 0; i < chunk->used; ++i) {
+        gap |= static_cast<std::uint32_t>(bytes[i] & 0x7F) << shift;
+        if (bytes[i] & 0x80) {
           shift += 7;
           continue;
         }
@@ -63,49 +68,7 @@ class CaseRun {
         gap = 0;
         shift = 0;
       }
-      start += size;
     }
-  }
-
- private:
-  // The size of the chunk that follows chunks of `held` bytes in all.
-  static std::size_t chunk_bytes(std::size_t held) {
-    constexpr std::size_t kLeastChunkBytes = 32;
-    return std::max(kLeastChunkBytes, held / 2);
-  }
-  std::size_t held() const;
-  void put(std::uint8_t byte) {
-    if (room_ == 0) grow();
-    *at_++ = byte;
-    --room_;
-  }
-  void grow();
-
-  std::vector<std::unique_ptr<std::uint8_t[]>> chunks_;
-  // Where the next byte goes in the last chunk, and the bytes left there.
-  std::uint8_t* at_ = nullptr;
-  std::size_t room_ = 0;
-  std::uint32_t count_ = 0;
-  // One above the last case appended.
-  std::uint32_t next_ = 0;
-};
-
-// The cases of one kind a rule covers, run after run.
-class CoveredCases {
- public:
-  // Throws std::bad_alloc when the memory cannot be had. REQUIRES:
-  // case_number is above every case held.
-  void append(std::uint32_t case_number) {
-    if (runs_.empty()) runs_.emplace_back();
-    runs_.back().append(case_number);
-  }
-  // Adds the cases of run after those held. REQUIRES: they are above them.
-  void add_run(CaseRun&& run);
-
-  std::size_t size() const;
-  template <class Visit>
-  void for_each(Visit&& visit) const {
-    for (const CaseRun& run : runs_) run.for_each(visit);
   }
   CaseList list() const;
 
@@ -114,7 +77,29 @@ class CoveredCases {
   }
 
  private:
-  std::vector<CaseRun> runs_;
+  // The bytes of a distance take at most this many.
+  static constexpr std::uint32_t kLongestGap = 5;
+
+  // A chunk's bytes follow it.
+  struct Chunk {
+    Chunk* next;
+    std::uint32_t size;
+    std::uint32_t used;
+    std::uint8_t* bytes() { return reinterpret_cast<std::uint8_t*>(this + 1); }
+    const std::uint8_t* bytes() const {
+      return reinterpret_cast<const std::uint8_t*>(this + 1);
+    }
+  };
+
+  void append_gap_to_new_chunk(std::uint32_t gap);
+  void add_chunk(std::uint32_t size);
+  void free_chunks();
+
+  Chunk* head_ = nullptr;
+  Chunk* tail_ = nullptr;
+  std::uint32_t count_ = 0;
+  // One above the last case held.
+  std::uint32_t next_ = 0;
 };
 
 }  // namespace ruleval

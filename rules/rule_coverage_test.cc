@@ -96,7 +96,7 @@ TEST(RuleCoverageTest, ReadsOrGroupsItsOwnWay) {
 }
 
 // Gaps of every byte length, and enough cases to fill many chunks, kept
-// exactly through runs, copies and moves.
+// exactly through joins, copies and moves.
 TEST(CoveredCasesTest, KeepsAscendingCasesExactly) {
   CaseList expected;
   for (const std::int32_t c :
@@ -108,16 +108,16 @@ TEST(CoveredCasesTest, KeepsAscendingCasesExactly) {
   CoveredCases covered;
   for (std::size_t k = 0; k < half; ++k)
     covered.append(static_cast<std::uint32_t>(expected[k]));
-  CaseRun run;
+  CoveredCases later;
   for (std::size_t k = half; k + 1 < expected.size(); ++k)
-    run.append(static_cast<std::uint32_t>(expected[k]));
-  covered.add_run(CaseRun());
-  CaseRun moved(std::move(run));
-  covered.add_run(CaseRun(moved));
+    later.append(static_cast<std::uint32_t>(expected[k]));
+  covered.append(CoveredCases());
+  CoveredCases moved(std::move(later));
+  covered.append(CoveredCases(moved));
   covered.append(static_cast<std::uint32_t>(expected.back()));
   EXPECT_EQ(expected, covered.list());
   EXPECT_EQ(expected.size(), covered.size());
-  EXPECT_EQ(0u, run.size());
+  EXPECT_EQ(0u, later.size());
   const CoveredCases copy = covered;
   EXPECT_EQ(expected, copy.list());
 }
