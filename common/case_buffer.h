@@ -1,8 +1,8 @@
 // The coded test cases in memory: one record per case, one code per selected
 // attribute in selected order, the class code last. Every code is kept
-// exactly; the buffer stores each in one, two or four bytes, the fewest that
-// hold the largest code any selected attribute can have and, above it, the
-// code of a missing value.
+// exactly; the buffer stores each in half a byte, one, two or four bytes,
+// the fewest that hold the largest code any selected attribute can have
+// and, above it, the code of a missing value.
 #pragma once
 
 #include <cstddef>
@@ -36,8 +36,8 @@ class CaseBuffer {
 
   std::size_t num_cases() const { return num_cases_; }
   std::size_t record_length() const { return record_length_; }
-  // Bytes per stored code: 1, 2 or 4.
-  std::size_t code_bytes() const { return code_bytes_; }
+  // Bits per stored code: 4, 8, 16 or 32.
+  std::size_t code_bits() const { return code_bits_; }
 
   // Whether some case may have a missing value: set by whoever stores one,
   // so that runs without any need not look for them.
@@ -45,19 +45,23 @@ class CaseBuffer {
   void note_missing_values() { may_hold_missing_values_ = true; }
 
   std::uint32_t code(std::size_t case_number, std::size_t position) const {
-    const std::uint8_t* at = slot(case_number, position);
+    const std::size_t slot = case_number * slots_per_case_ + position;
     // A missing value is stored as every bit of its slot set.
-    switch (code_bytes_) {
-      case 1:
-        return *at == 0xFF ? kMissingCode : *at;
-      case 2: {
+    switch (code_bits_) {
+      case 4: {
+        const unsigned value = (bytes_[slot / 2] >> (slot % 2 * 4)) & 0xFu;
+        return value == 0xF ? kMissingCode : value;
+      }
+      case 8:
+        return bytes_[slot] == 0xFF ? kMissingCode : bytes_[slot];
+      case 16: {
         std::uint16_t value;
-        std::memcpy(&value, at, sizeof value);
+        std::memcpy(&value, bytes_.data() + slot * 2, sizeof value);
         return value == 0xFFFF ? kMissingCode : value;
       }
       default: {
         std::uint32_t value;
-        std::memcpy(&value, at, sizeof value);
+        std::memcpy(&value, bytes_.data() + slot * 4, sizeof value);
         return value;
       }
     }
@@ -69,13 +73,45 @@ class CaseBuffer {
   // kMissingCode.
   void set_code(std::size_t case_number, std::size_t position,
                 std::uint32_t value) {
-    std::uint8_t* at =
-        bytes_.data() + (case_number * record_length_ + position) * code_bytes_;
-    switch (code_bytes_) {
-      case 1:
+    const std::size_t slot = case_number * slots_per_case_ + position;
+    if (code_bits_ == 4) {
+      std::uint8_t& pair = bytes_[slot / 2];
+      const unsigned shift = slot % 2 * 4;
+      pair = static_cast<std::uint8_t>((pair & ~(0xFu << shift)) |
+                                       (value & 0xFu) << shift);
+      return;
+    }
+    store(bytes_.data() + slot * (code_bits_ / 8), value);
+  }
+  // Sets every code of a case at once: code_at(j) is the code at position
+  // j. Cases start on whole bytes, so that threads may set different cases
+  // at the same time.
+  template <class CodeAt>
+  void set_record(std::size_t case_number, const CodeAt& code_at) {
+    std::uint8_t* at = bytes_.data() + case_number * record_bytes();
+    if (code_bits_ == 4) {
+      std::size_t j = 0;
+      for (; j + 1 < record_length_; j += 2) {
+        *at++ = static_cast<std::uint8_t>((code_at(j) & 0xFu) |
+                                          (code_at(j + 1) & 0xFu) << 4);
+      }
+      if (j < record_length_)
+        *at = static_cast<std::uint8_t>(code_at(j) & 0xFu);
+      return;
+    }
+    const std::size_t width = code_bits_ / 8;
+    for (std::size_t j = 0; j < record_length_; ++j, at += width)
+      store(at, code_at(j));
+  }
+
+ private:
+  std::size_t record_bytes() const { return slots_per_case_ * code_bits_ / 8; }
+  void store(std::uint8_t* at, std::uint32_t value) const {
+    switch (code_bits_) {
+      case 8:
         *at = static_cast<std::uint8_t>(value);
         break;
-      case 2: {
+      case 16: {
         const auto narrow = static_cast<std::uint16_t>(value);
         std::memcpy(at, &narrow, sizeof narrow);
         break;
@@ -86,17 +122,12 @@ class CaseBuffer {
     }
   }
 
- private:
-  const std::uint8_t* slot(std::size_t case_number,
-                           std::size_t position) const {
-    return bytes_.data() +
-           (case_number * record_length_ + position) * code_bytes_;
-  }
-
   std::vector<std::uint8_t> bytes_;
   std::size_t num_cases_ = 0;
   std::size_t record_length_ = 0;
-  std::size_t code_bytes_ = 1;
+  // The record length, made even when codes take half a byte.
+  std::size_t slots_per_case_ = 0;
+  std::size_t code_bits_ = 8;
   bool may_hold_missing_values_ = false;
 };
 

@@ -334,16 +334,16 @@ TEST_F(RunTest, SymbolicAttributesWithManyValuesKeepExactCodes) {
   ASSERT_TRUE(outcome.status.ok()) << outcome.status.message();
   EXPECT_EQ("Casenum=3 Dependency=0 Concept=0\n299 0 \n128 1 \n0 0 \n",
             read_file(base + ".qzf1"));
-  EXPECT_EQ(2u, context.cases.code_bytes());
+  EXPECT_EQ(16u, context.cases.code_bits());
   EXPECT_EQ(299u, context.cases.code(0, 0));
   EXPECT_EQ(128u, context.cases.code(1, 0));
   EXPECT_EQ(1u, context.cases.class_code(1));
   const auto& concepts = context.rules.concepts;
-  EXPECT_EQ(CaseList{0}, concepts[0][0].covered_positive);
+  EXPECT_EQ(CaseList{0}, concepts[0][0].covered_positive.list());
   EXPECT_EQ(0u, concepts[0][1].covered_positive.size() +
                     concepts[0][1].covered_negative.size());
-  EXPECT_EQ(CaseList{1}, concepts[1][0].covered_positive);
-  EXPECT_EQ(CaseList{2}, concepts[1][0].covered_negative);
+  EXPECT_EQ(CaseList{1}, concepts[1][0].covered_positive.list());
+  EXPECT_EQ(CaseList{2}, concepts[1][0].covered_negative.list());
 }
 
 }  // namespace

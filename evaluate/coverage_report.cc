@@ -40,11 +40,15 @@ std::string rule_number_line(const AttributeTable& table, int i, int last,
 }
 
 // The case numbers of list, counted from 1, twenty to a line.
-void write_cases(OutputFile& tcover, const CaseList& list) {
-  for (std::size_t t = 0; t < list.size(); ++t) {
-    if (t % 20 == 0) tcover.put('\n');
-    tcover.write_code(static_cast<std::uint32_t>(list[t]) + 1);
-  }
+void write_cases(OutputFile& tcover, const CoveredCases& list) {
+  int left_on_line = 0;
+  list.for_each([&](std::uint32_t c) {
+    if (left_on_line-- == 0) {
+      tcover.put('\n');
+      left_on_line = 19;
+    }
+    tcover.write_code(c + 1);
+  });
 }
 
 void write_rule(OutputFile& tcover, const AttributeTable& table,

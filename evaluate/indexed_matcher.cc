@@ -4,9 +4,7 @@
 #include <bit>
 #include <cstring>
 #include <limits>
-#include <new>
 
-#include "common/messages.h"
 #include "common/parallel.h"
 #include "evaluate/lane_scores.h"
 #include "evaluate/rule_index.h"
@@ -64,8 +62,8 @@ static_assert(kTileWords % kWordsPerStep == 0);
 
 // The coverage lists one block found, per rule.
 struct BlockCoverage {
-  std::vector<CaseList> positive;
-  std::vector<CaseList> negative;
+  std::vector<CoveredCases> positive;
+  std::vector<CoveredCases> negative;
 };
 
 // The details of one block's cases, when asked for: its parts of the
@@ -373,10 +371,10 @@ void BlockMatcher::record_coverage(std::size_t c,
   if (code == kMissingCode) return;
   const auto class_code = static_cast<int>(code);
   const auto add = [&](std::size_t r) {
-    std::vector<CaseList>& lists = index_.concept_of(r) == class_code
-                                       ? coverage->positive
-                                       : coverage->negative;
-    lists[r].push_back(static_cast<std::int32_t>(c));
+    std::vector<CoveredCases>& lists = index_.concept_of(r) == class_code
+                                           ? coverage->positive
+                                           : coverage->negative;
+    lists[r].append(static_cast<std::uint32_t>(c));
   };
   for (const std::size_t r : full_) {
     if (!index_.matched_one_by_one(r)) add(r);
@@ -418,23 +416,14 @@ std::size_t block_count(std::size_t cases, std::size_t threads) {
   return worker_count(cases / kLeastCasesPerBlock);
 }
 
-// Rule r's list of one kind, block after block; the blocks' own lists are
-// freed as they are joined. The first block's list is taken over as it is:
-// a copy of exact size would cost more memory than the room it saves, as
-// the blocks' lists come from other threads' memory.
-CaseList join_blocks(std::vector<BlockCoverage>& blocks,
-                     std::vector<CaseList> BlockCoverage::*kind,
-                     std::size_t r) {
-  CaseList joined = std::move((blocks[0].*kind)[r]);
-  std::size_t total = joined.size();
-  for (std::size_t b = 1; b < blocks.size(); ++b)
-    total += (blocks[b].*kind)[r].size();
-  if (total > joined.capacity()) joined.reserve(total);
-  for (std::size_t b = 1; b < blocks.size(); ++b) {
-    CaseList& part = (blocks[b].*kind)[r];
-    joined.insert(joined.end(), part.begin(), part.end());
-    CaseList().swap(part);
-  }
+// Rule r's list of one kind: the blocks' lists linked block after block,
+// never copied.
+CoveredCases join_blocks(std::vector<BlockCoverage>& blocks,
+                         std::vector<CoveredCases> BlockCoverage::*kind,
+                         std::size_t r) {
+  CoveredCases joined;
+  for (BlockCoverage& block : blocks)
+    joined.append(std::move((block.*kind)[r]));
   return joined;
 }
 
@@ -468,26 +457,15 @@ void join_details(std::vector<BlockDetails>& parts, MatchDetails* details) {
 }
 
 // Stores the blocks' lists in the rules, numbered in concept order.
-Status store_coverage(std::vector<BlockCoverage>& blocks, RuleStore* rules) {
+void store_coverage(std::vector<BlockCoverage>& blocks, RuleStore* rules) {
   std::size_t r = 0;
   for (std::vector<Rule>& concept_rules : rules->concepts) {
     for (Rule& rule : concept_rules) {
-      try {
-        rule.covered_positive =
-            join_blocks(blocks, &BlockCoverage::positive, r);
-      } catch (const std::bad_alloc&) {
-        return Status::Fatal(render<Message::kNoMemoryForPositiveCoverage>());
-      }
-      try {
-        rule.covered_negative =
-            join_blocks(blocks, &BlockCoverage::negative, r);
-      } catch (const std::bad_alloc&) {
-        return Status::Fatal(render<Message::kNoMemoryForNegativeCoverage>());
-      }
+      rule.covered_positive = join_blocks(blocks, &BlockCoverage::positive, r);
+      rule.covered_negative = join_blocks(blocks, &BlockCoverage::negative, r);
       ++r;
     }
   }
-  return Status::Ok();
 }
 
 }  // namespace
@@ -511,7 +489,8 @@ Status match_indexed(const AttributeTable& table, const CaseBuffer& cases,
                   parts.empty() ? nullptr : &parts[b]);
   });
   if (details != nullptr) join_details(parts, details);
-  return store_coverage(coverage, rules);
+  store_coverage(coverage, rules);
+  return Status::Ok();
 }
 
 }  // namespace ruleval

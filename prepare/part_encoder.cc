@@ -87,10 +87,9 @@ bool PartEncoder::encode_line(std::string_view line, std::size_t readable,
   }
   const std::size_t c = part->first_case + part->cases;
   const int* const kept = kept_.data();
-  const std::size_t kept_count = kept_.size();
-  for (std::size_t j = 0; j < kept_count; ++j) {
-    cases_->set_code(c, j, row[static_cast<std::size_t>(kept[j])]);
-  }
+  cases_->set_record(c, [row, kept](std::size_t j) {
+    return row[static_cast<std::size_t>(kept[j])];
+  });
   ++part->cases;
   if constexpr (kText) *(*at)++ = '\n';
   return true;

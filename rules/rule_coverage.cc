@@ -22,15 +22,24 @@ RuleCoverage compute_rule_coverage(const CaseBuffer& cases, int concept_index,
   return coverage;
 }
 
+namespace {
+
+CoveredCases covered(const CaseList& list) {
+  CoveredCases cases;
+  for (const std::int32_t c : list) cases.append(static_cast<std::uint32_t>(c));
+  return cases;
+}
+
+}  // namespace
+
 Status store_rule_coverage(const RuleCoverage& coverage, Rule* rule) {
-  // Copies of exact size: a rule keeps no room beyond its counts.
   try {
-    rule->covered_positive = coverage.positive;
+    rule->covered_positive = covered(coverage.positive);
   } catch (const std::bad_alloc&) {
     return Status::Fatal(render<Message::kNoMemoryForPositiveCoverage>());
   }
   try {
-    rule->covered_negative = coverage.negative;
+    rule->covered_negative = covered(coverage.negative);
   } catch (const std::bad_alloc&) {
     return Status::Fatal(render<Message::kNoMemoryForNegativeCoverage>());
   }

@@ -18,7 +18,7 @@ struct RuleCoverage {
 RuleCoverage compute_rule_coverage(const CaseBuffer& cases, int concept_index,
                                    const Rule& rule);
 
-// Stores coverage in rule, in lists of their exact size. Fails with "Not
+// Stores coverage in rule. Fails with "Not
 // enough memory for covered_pos_cases" (or covered_neg_cases) when a list
 // cannot be had.
 Status store_rule_coverage(const RuleCoverage& coverage, Rule* rule);

@@ -29,8 +29,8 @@ TEST(RuleCoverageTest, CoversTheExampleCases) {
           store_rule_coverage(
               compute_rule_coverage(cases, static_cast<int>(i), rule), &rule)
               .ok());
-      EXPECT_EQ(expected[k].positive, rule.covered_positive) << k;
-      EXPECT_EQ(expected[k].negative, rule.covered_negative) << k;
+      EXPECT_EQ(expected[k].positive, rule.covered_positive.list()) << k;
+      EXPECT_EQ(expected[k].negative, rule.covered_negative.list()) << k;
       ++k;
     }
   }
@@ -69,8 +69,8 @@ TEST(RuleCoverageTest, ListsHaveNoFixedCapacity) {
                   .ok());
   EXPECT_EQ(60000u, rule.covered_positive.size());
   EXPECT_EQ(12000u, rule.covered_negative.size());
-  EXPECT_EQ(71999, rule.covered_positive.back());
-  EXPECT_EQ(71994, rule.covered_negative.back());
+  EXPECT_EQ(71999, rule.covered_positive.list().back());
+  EXPECT_EQ(71994, rule.covered_negative.list().back());
 }
 
 TEST(RuleCoverageTest, ReadsOrGroupsItsOwnWay) {
@@ -93,6 +93,33 @@ TEST(RuleCoverageTest, ReadsOrGroupsItsOwnWay) {
   EXPECT_EQ((CaseList{3}), compute_rule_coverage(cases, 0, plain).positive);
   const Rule numeric = make_rule(kTable, 1, {{2, 2, 1, 2}, {0, 0, 0, 1}});
   EXPECT_EQ((CaseList{3}), compute_rule_coverage(cases, 0, numeric).positive);
+}
+
+// Gaps of every byte length, and enough cases to fill many chunks, kept
+// exactly through joins, copies and moves.
+TEST(CoveredCasesTest, KeepsAscendingCasesExactly) {
+  CaseList expected;
+  for (const std::int32_t c :
+       {0, 1, 128, 256, 16640, 33024, 2130000, 270000000, 270000001})
+    expected.push_back(c);
+  for (std::int32_t c = 270000100; c < 270050000; c += 3) expected.push_back(c);
+  expected.push_back(2147483646);
+  const std::size_t half = expected.size() / 2;
+  CoveredCases covered;
+  for (std::size_t k = 0; k < half; ++k)
+    covered.append(static_cast<std::uint32_t>(expected[k]));
+  CoveredCases later;
+  for (std::size_t k = half; k + 1 < expected.size(); ++k)
+    later.append(static_cast<std::uint32_t>(expected[k]));
+  covered.append(CoveredCases());
+  CoveredCases moved(std::move(later));
+  covered.append(CoveredCases(moved));
+  covered.append(static_cast<std::uint32_t>(expected.back()));
+  EXPECT_EQ(expected, covered.list());
+  EXPECT_EQ(expected.size(), covered.size());
+  EXPECT_EQ(0u, later.size());
+  const CoveredCases copy = covered;
+  EXPECT_EQ(expected, copy.list());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <vector>
 
+#include "rules/covered_cases.h"
 #include "rules/rule_conditions.h"
 
 namespace ruleval {
@@ -28,9 +29,6 @@ struct ConditionPair {
   // of consecutive pairs in the group.
   int orflag = 1;
 };
-
-// Case numbers (0-based positions in the case buffer), ascending.
-using CaseList = std::vector<std::int32_t>;
 
 struct Rule {
   // What matching reads for every case comes first, on as few cache lines
@@ -56,8 +54,8 @@ struct Rule {
   std::vector<ShownCondition> shown;
 
   // Covered cases of the rule's own class, and of other classes.
-  CaseList covered_positive;
-  CaseList covered_negative;
+  CoveredCases covered_positive;
+  CoveredCases covered_negative;
 
   bool same_in_both_readings() const { return coverage_conditions.empty(); }
   const std::vector<Condition>& scanned_conditions() const {
