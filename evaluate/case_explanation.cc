@@ -129,8 +129,12 @@ std::string contributor_lines(const AttributeTable& table,
   std::stable_sort(
       order.begin(), order.end(),
       [&](std::size_t a, std::size_t b) { return score(a) > score(b); });
-  order.resize(std::min(order.size(), kContributorsShown));
-  std::string text = "  rules of " + labels[winner] + " that add the most:\n";
+  if (order.size() > kContributorsShown) {
+    order.erase(order.begin() + kContributorsShown, order.end());
+  }
+  std::string text = "  rules of ";
+  text += labels[winner];
+  text += " that add the most:\n";
   for (const std::size_t j : order) {
     const Rule& rule = winner_rules[j];
     text += format("    %s: %d of %d conditions met, quality %s, adds %s\n",
@@ -217,13 +221,16 @@ std::string explanation_text(const AttributeTable& table,
                              const CaseExplanation& explanation) {
   const std::vector<std::string> labels = class_labels(table);
   const std::uint32_t actual = cases.class_code(c);
-  std::string text = "\nCase " + std::to_string(c + 1) + ": ";
+  std::string text = "\nCase ";
+  text += std::to_string(c + 1);
+  text += ": ";
   text += line;
-  text += "\n" + values_line(table, cases, c);
-  text += "  actual class: " +
-          (actual == kMissingCode ? std::string("? (not scored)")
-                                  : labels[actual]) +
-          "\n";
+  text += '\n';
+  text += values_line(table, cases, c);
+  text += "  actual class: ";
+  text +=
+      actual == kMissingCode ? std::string("? (not scored)") : labels[actual];
+  text += '\n';
   switch (explanation.given.decision) {
     case Decision::kFullMatch:
       text += full_match_lines(table, rules, labels, explanation);
