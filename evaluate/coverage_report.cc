@@ -47,10 +47,10 @@ void write_cases(OutputFile& tcover, const CaseList& list) {
   }
 }
 
-void write_rule(OutputFile& tcover, const AttributeTable& table,
+void write_rule(OutputFile& tcover, const RuleTextWriter& texts,
                 const Rule& rule, std::size_t j) {
   tcover.print("\n\nRule %zu:\n", j + 1);
-  tcover.write(rule_conditions_text(table, rule));
+  tcover.write(texts.conditions(rule));
   tcover.print("\nRule Quality = %f\n",
                printable(static_cast<double>(rule.quality)));
   tcover.print("\nThe positive cases covered by the rule are: (%d cases)",
@@ -64,6 +64,7 @@ void write_rule(OutputFile& tcover, const AttributeTable& table,
 
 void write_concepts(OutputFile& tcover, const AttributeTable& table,
                     const RuleStore& rules) {
+  const RuleTextWriter texts(table);
   const int last = rules.concept_count() - 1;
   for (int i = 0; i <= last; ++i) {
     tcover.print("\n\n        Rules for %s\n",
@@ -71,7 +72,7 @@ void write_concepts(OutputFile& tcover, const AttributeTable& table,
     const std::vector<Rule>& concept_rules =
         rules.concepts[static_cast<std::size_t>(i)];
     for (std::size_t j = 0; j < concept_rules.size(); ++j)
-      write_rule(tcover, table, concept_rules[j], j);
+      write_rule(tcover, texts, concept_rules[j], j);
   }
 }
 
