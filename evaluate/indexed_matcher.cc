@@ -32,8 +32,9 @@ using Step = std::uint64_t
 #define RULEVAL_VECTOR_CLONES
 #endif
 
-// Adds `count` rows into sums over words begin to end - 1, a step of words
-// at a time (wide vector units take a step in one or two instructions).
+// Adds `count` rows over words begin to end - 1 into sums (whose word 0
+// stands for word begin), a step of words at a time (wide vector units take
+// a step in one or two instructions).
 RULEVAL_VECTOR_CLONES
 void add_rows(const std::uint64_t* const* rows, std::size_t count,
               std::size_t begin, std::size_t end, std::uint64_t* sums) {
@@ -45,7 +46,7 @@ void add_rows(const std::uint64_t* const* rows, std::size_t count,
       std::memcpy(&row, rows[a] + w, sizeof row);
       sum += row;
     }
-    std::memcpy(sums + w, &sum, sizeof sum);
+    std::memcpy(sums + (w - begin), &sum, sizeof sum);
   }
 }
 
@@ -74,13 +75,15 @@ std::size_t and_rows(const std::uint64_t* const* rows, std::size_t count,
   return found;
 }
 
-// The cases that need partial scores wait in batches of kBatch, counted
-// this many words at a time, so that the parts of the rows the batch reads
-// stay in the cache while every case of the batch adds them.
+// The cases that need partial scores wait in batches of kBatch, counted and
+// scored this many words at a time, so that the parts of the rows the batch
+// reads stay in the cache while every case of the batch adds them, and its
+// counts while they are scored.
 constexpr std::size_t kBatch = 64;
-constexpr std::size_t kTileWords = 1024;
+constexpr std::size_t kTileWords = 256;
 static_assert(kTileWords % kWordsPerStep == 0);
 static_assert(kBatch % kLanes == 0);
+constexpr std::size_t kLaneBatches = kBatch / kLanes;
 
 // The coverage lists one block found, per rule.
 struct BlockCoverage {
@@ -111,12 +114,13 @@ class BlockMatcher {
         bit_words_(index.bit_word_count()),
         all_(bit_words_),
         steps_(bit_words_ / kWordsPerStep),
-        counts_(kBatch * words_),
+        tile_words_(std::min(kTileWords, words_)),
+        counts_(kBatch * tile_words_),
         no_conditions_(words_),
         one_by_one_terms_(index.one_by_one().size()),
         waiting_terms_(kBatch * one_by_one_terms_.size()),
-        pending_terms_(one_by_one_terms_.size() * kLanes),
-        lane_scores_(index.class_count() * kLanes),
+        pending_terms_(kLaneBatches * one_by_one_terms_.size() * kLanes),
+        lane_scores_(kLaneBatches * index.class_count() * kLanes),
         scores_(index.class_count()),
         flags_(index.class_count()) {}
 
@@ -136,11 +140,11 @@ class BlockMatcher {
   void record_full_matches(std::size_t k, BlockDetails* details) const;
   void record_score(const Classification& given, std::size_t k,
                     BlockDetails* details) const;
-  const std::uint64_t* counts(std::size_t k) const {
-    return counts_.data() + k * words_;
+  std::uint64_t* counts(std::size_t k) {
+    return counts_.data() + k * tile_words_;
   }
-  std::uint64_t* counts(std::size_t k) { return counts_.data() + k * words_; }
-  void count_met_conditions();
+  void start_lane_batches();
+  void count_met_conditions(std::size_t tile, std::size_t tile_end);
   void find_full_matches(std::size_t c);
   void match_one_by_one(std::size_t c);
   void record_coverage(std::size_t c, BlockCoverage* coverage) const;
@@ -160,7 +164,9 @@ class BlockMatcher {
   std::vector<const std::uint64_t*> bit_rows_;
   CacheAlignedVector<std::uint64_t> all_;
   std::vector<std::uint32_t> steps_;
-  // Per waiting case, per class rule byte: conditions met by the case.
+  // Per waiting case, per class rule byte of the tile of words at hand:
+  // conditions met by the case.
+  const std::size_t tile_words_;
   CacheAlignedVector<std::uint64_t> counts_;
   // Per waiting case, the row of every tabulated attribute.
   std::vector<const std::uint64_t*> rows_;
@@ -171,12 +177,15 @@ class BlockMatcher {
   std::size_t waiting_case_[kBatch] = {};
   std::size_t waiting_ = 0;
   // The current case's partial score of each rule matched one by one, those
-  // of the waiting cases, and those of kLanes of them as LaneBatch lays
-  // them out.
+  // of the waiting cases, and those of the waiting cases as LaneBatch lays
+  // them out, batch after batch; the batches' sums, lanes and progress.
   std::vector<float> one_by_one_terms_;
   std::vector<float> waiting_terms_;
   CacheAlignedVector<float> pending_terms_;
   CacheAlignedVector<float> lane_scores_;
+  const std::uint64_t* lanes_[kLaneBatches][kLanes] = {};
+  LaneBatch batches_[kLaneBatches];
+  LaneProgress progress_[kLaneBatches];
   // The current case's full matches, ascending, and which rules matched one
   // by one cover it.
   std::vector<std::size_t> full_;
@@ -229,40 +238,64 @@ void BlockMatcher::hold_waiting(std::size_t c) {
   waiting_case_[waiting_++] = c;
 }
 
-// Counts the waiting cases' met conditions, scores them side by side,
-// kLanes at a time, and classifies them by their sums. Lanes beyond the
-// waiting cases repeat the first case of their group, scored to no use.
+// Counts the waiting cases' met conditions and scores them side by side,
+// kLanes at a time, tile by tile, and classifies them by their sums.
 template <bool kDetailed>
 void BlockMatcher::score_waiting(std::size_t begin, Classifications* given,
                                  BlockDetails* details) {
-  count_met_conditions();
-  const std::size_t ones = one_by_one_terms_.size();
-  for (std::size_t first = 0; first < waiting_; first += kLanes) {
-    const std::size_t n = std::min(kLanes, waiting_ - first);
-    const std::uint64_t* lanes[kLanes];
-    for (std::size_t k = 0; k < kLanes; ++k) {
-      const std::size_t w = first + (k < n ? k : 0);
-      lanes[k] = counts(w);
-      for (std::size_t j = 0; j < ones; ++j)
-        pending_terms_[j * kLanes + k] = waiting_terms_[w * ones + j];
-    }
-    LaneBatch batch;
-    batch.lanes = lanes;
-    batch.one_by_one_terms = pending_terms_.data();
-    batch.scores = lane_scores_.data();
-    score_lanes(kernel_, index_, batch);
-    for (std::size_t k = 0; k < n; ++k) {
-      for (std::size_t i = 0; i < scores_.size(); ++i)
-        scores_[i] = lane_scores_[i * kLanes + k];
-      const std::size_t c = waiting_case_[first + k];
-      const Classification decided{
-          choose_concept(scores_, index_.class_has_rules()),
-          Decision::kPartialMatch};
-      given->set(c, decided);
-      if constexpr (kDetailed) record_score(decided, c - begin, details);
+  start_lane_batches();
+  const std::size_t batches = (waiting_ + kLanes - 1) / kLanes;
+  for (std::size_t tile = 0; tile < words_; tile += kTileWords) {
+    const std::size_t tile_end = std::min(words_, tile + kTileWords);
+    count_met_conditions(tile, tile_end);
+    for (std::size_t b = 0; b < batches; ++b) {
+      batches_[b].first_word = tile;
+      score_lanes(kernel_, index_, batches_[b], tile_end, &progress_[b]);
     }
   }
+  const std::size_t classes = scores_.size();
+  for (std::size_t w = 0; w < waiting_; ++w) {
+    const float* sums = batches_[w / kLanes].scores + w % kLanes;
+    for (std::size_t i = 0; i < classes; ++i) scores_[i] = sums[i * kLanes];
+    const std::size_t c = waiting_case_[w];
+    const Classification decided{
+        choose_concept(scores_, index_.class_has_rules()),
+        Decision::kPartialMatch};
+    given->set(c, decided);
+    if constexpr (kDetailed) record_score(decided, c - begin, details);
+  }
   waiting_ = 0;
+}
+
+// Lays out the waiting cases as batches of kLanes for scoring from the
+// first word on, and finds the rows they add. Lanes beyond the waiting
+// cases repeat the first case of their batch, scored to no use.
+void BlockMatcher::start_lane_batches() {
+  const std::size_t ones = one_by_one_terms_.size();
+  const std::size_t classes = scores_.size();
+  for (std::size_t b = 0; b * kLanes < waiting_; ++b) {
+    for (std::size_t k = 0; k < kLanes; ++k) {
+      const std::size_t lane = b * kLanes + k;
+      const std::size_t w = lane < waiting_ ? lane : b * kLanes;
+      lanes_[b][k] = counts(w);
+      for (std::size_t j = 0; j < ones; ++j)
+        pending_terms_[(b * ones + j) * kLanes + k] =
+            waiting_terms_[w * ones + j];
+    }
+    batches_[b].lanes = lanes_[b];
+    batches_[b].one_by_one_terms = pending_terms_.data() + b * ones * kLanes;
+    batches_[b].scores = lane_scores_.data() + b * classes * kLanes;
+    progress_[b] = LaneProgress{};
+  }
+  const std::vector<TabulatedAttribute>& attributes = index_.attributes();
+  rows_.clear();
+  for (std::size_t k = 0; k < waiting_; ++k) {
+    for (const TabulatedAttribute& attribute : attributes) {
+      rows_.push_back(attribute.row(
+          cases_.code(waiting_case_[k], attribute.position), words_));
+    }
+    if (attributes.empty()) rows_.push_back(no_conditions_.data());
+  }
 }
 
 void BlockMatcher::record_full_matches(std::size_t k,
@@ -293,26 +326,15 @@ void BlockMatcher::record_score(const Classification& given, std::size_t k,
   }
 }
 
-// Adds up one row per tabulated attribute for each waiting case, tile by
-// tile. No byte can carry into the next: a rule meets at most 255
-// conditions.
-void BlockMatcher::count_met_conditions() {
-  const std::vector<TabulatedAttribute>& attributes = index_.attributes();
-  const std::size_t per_case = std::max<std::size_t>(1, attributes.size());
-  rows_.clear();
-  for (std::size_t k = 0; k < waiting_; ++k) {
-    for (const TabulatedAttribute& attribute : attributes) {
-      rows_.push_back(attribute.row(
-          cases_.code(waiting_case_[k], attribute.position), words_));
-    }
-    if (attributes.empty()) rows_.push_back(no_conditions_.data());
-  }
-  for (std::size_t tile = 0; tile < words_; tile += kTileWords) {
-    const std::size_t tile_end = std::min(words_, tile + kTileWords);
-    for (std::size_t k = 0; k < waiting_; ++k)
-      add_rows(rows_.data() + k * per_case, per_case, tile, tile_end,
-               counts(k));
-  }
+// Adds up one row per tabulated attribute for each waiting case over words
+// tile to tile_end - 1. No byte can carry into the next: a rule meets at
+// most 255 conditions.
+void BlockMatcher::count_met_conditions(std::size_t tile,
+                                        std::size_t tile_end) {
+  const std::size_t per_case =
+      std::max<std::size_t>(1, index_.attributes().size());
+  for (std::size_t k = 0; k < waiting_; ++k)
+    add_rows(rows_.data() + k * per_case, per_case, tile, tile_end, counts(k));
 }
 
 // The full matches of case c among the rules the tables serve, ascending,
