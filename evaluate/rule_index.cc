@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "common/parallel.h"
+
 namespace ruleval {
 namespace {
 
@@ -57,8 +59,29 @@ RuleIndex::RuleIndex(const AttributeTable& table, const RuleStore& rules) {
                 attribute.bit_rows.data() + v * bit_word_count());
     }
   }
-  for (const std::size_t r : tabulated) tabulate(r);
+  tabulate_all(tabulated);
   lay_out_lane_rows();
+}
+
+// Tabulates the rules given, ascending, in two parts side by side when
+// there are many: the parts split at a multiple of kRulesSplitAt, so that
+// they write to different cache lines of every row.
+void RuleIndex::tabulate_all(const std::vector<std::size_t>& tabulated) {
+  constexpr std::size_t kRulesSplitAt = 512;
+  constexpr std::size_t kLeastRulesToSplit = 8192;
+  const std::size_t parts =
+      tabulated.size() < kLeastRulesToSplit ? 1 : worker_count(2);
+  const std::size_t split =
+      tabulated.empty()
+          ? 0
+          : tabulated[tabulated.size() / 2] / kRulesSplitAt * kRulesSplitAt;
+  const auto middle =
+      std::lower_bound(tabulated.begin(), tabulated.end(), split);
+  run_in_parallel(parts, [&](std::size_t p) {
+    const auto begin = parts == 1 || p == 0 ? tabulated.begin() : middle;
+    const auto end = parts == 1 || p == 1 ? tabulated.end() : middle;
+    for (auto it = begin; it != end; ++it) tabulate(*it);
+  });
 }
 
 void RuleIndex::lay_out_lane_rows() {

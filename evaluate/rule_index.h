@@ -116,6 +116,7 @@ class RuleIndex {
   void number_rules(const RuleStore& rules, int classes);
   void choose_tabulated(const AttributeTable& table);
   bool tabulable(const Rule& rule) const;
+  void tabulate_all(const std::vector<std::size_t>& tabulated);
   void tabulate(std::size_t r);
   void lay_out_lane_rows();
 
