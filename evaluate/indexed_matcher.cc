@@ -455,7 +455,7 @@ Classification BlockMatcher::classify_by_full_matches() {
   for (const std::size_t r : full_) {
     if (r >= index_.class_rule_count()) break;
     const auto i = static_cast<std::size_t>(index_.concept_of(r));
-    scores_[i] += index_.rule(r).quality;
+    scores_[i] += index_.quality(r);
     flags_[i] = 1;
   }
   return Classification{choose_concept(scores_, flags_), Decision::kFullMatch};

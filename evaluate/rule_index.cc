@@ -107,6 +107,7 @@ void RuleIndex::number_rules(const RuleStore& rules, int classes) {
     for (const Rule& rule : rules.concepts[i]) {
       rules_.push_back(&rule);
       concept_of_.push_back(static_cast<int>(i));
+      quality_.push_back(rule.quality);
     }
   }
   concept_begin_.push_back(rules_.size());

@@ -70,6 +70,9 @@ class RuleIndex {
   std::size_t bit_word_count() const { return tabulated_bits_.size(); }
   const Rule& rule(std::size_t r) const { return *rules_[r]; }
   int concept_of(std::size_t r) const { return concept_of_[r]; }
+  // Rule r's quality, kept side by side with the others' for the cases'
+  // full matches.
+  float quality(std::size_t r) const { return quality_[r]; }
   // Rules of concept i: [concept_begin(i), concept_begin(i + 1)).
   std::size_t concept_begin(std::size_t i) const { return concept_begin_[i]; }
   // The classes: the concepts classification consults, whose rules come
@@ -122,6 +125,7 @@ class RuleIndex {
 
   std::vector<const Rule*> rules_;
   std::vector<int> concept_of_;
+  std::vector<float> quality_;
   std::vector<std::size_t> concept_begin_;
   std::vector<char> class_has_rules_;
   std::vector<TabulatedAttribute> attributes_;
