@@ -21,6 +21,7 @@ class RuleParser {
              const AttributeTable& table)
       : parser_(text, path, KeyedParser::Kind::kRuleFile),
         scanner_(parser_.scanner()),
+        file_text_(text),
         path_(path),
         table_(table),
         condition_count_(static_cast<int>(table.attributes.size()) - 1),
@@ -52,6 +53,9 @@ class RuleParser {
 
   KeyedParser parser_;
   TextScanner& scanner_;
+  // The text as given, for more readers of it; positions count in
+  // parser_.text(), which leaves out a byte order mark.
+  const std::string_view file_text_;
   const std::string& path_;
   const AttributeTable& table_;
   const int condition_count_;
@@ -114,7 +118,7 @@ bool RuleParser::read_in_two_parts(std::size_t body, int concept_num,
   };
   Part parts[2];
   run_in_parallel(2, [&](std::size_t p) {
-    RuleParser reader(text, path_, table_);
+    RuleParser reader(file_text_, path_, table_);
     reader.scanner_.seek(p == 0 ? body : starts[second]);
     const int split = static_cast<int>(second);
     parts[p].status =
