@@ -1,5 +1,6 @@
 #include "common/input_file.h"
 
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -26,6 +27,12 @@ bool read_whole_file(const std::string& path, std::string* text) {
   std::FILE* file = open_for_reading(path);
   if (file == nullptr) return false;
   text->clear();
+  // Room for all of it at once, where the size is known: growing by
+  // doubling would copy it over and over and keep two copies at a time.
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (!error && size < text->max_size())
+    text->reserve(static_cast<std::size_t>(size));
   char chunk[1 << 16];
   std::size_t got = 0;
   while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {

@@ -25,6 +25,8 @@ class KeyedParser {
         kind_(kind) {}
 
   TextScanner& scanner() { return scanner_; }
+  // The text read, without its byte order mark.
+  std::string_view text() const { return text_; }
 
   // Fails on a NUL byte anywhere in the text: no text format holds one.
   Status check_no_nul() const;

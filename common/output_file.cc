@@ -1,6 +1,7 @@
 #include "common/output_file.h"
 
 #include <cstdarg>
+#include <cstdio>
 
 #include "common/messages.h"
 
@@ -30,7 +31,18 @@ void OutputFile::write_through(std::string_view text) {
 void OutputFile::print(const char* fmt, ...) {
   va_list args;
   va_start(args, fmt);
-  write(vformat(fmt, args));
+  va_list again;
+  va_copy(again, args);
+  // Straight into the buffer while it has room, as it mostly has.
+  const std::size_t room = buffer_.size() - used_;
+  const int length =
+      room > 0 ? std::vsnprintf(buffer_.data() + used_, room, fmt, args) : -1;
+  if (length >= 0 && static_cast<std::size_t>(length) < room) {
+    used_ += static_cast<std::size_t>(length);
+  } else {
+    write(vformat(fmt, again));
+  }
+  va_end(again);
   va_end(args);
 }
 

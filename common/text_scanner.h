@@ -52,6 +52,8 @@ class TextScanner {
 
   // Where the cursor stands, for line_at().
   std::size_t position() const { return pos_; }
+  // Puts the cursor at a position of the text.
+  void seek(std::size_t position) { pos_ = position; }
   // 1-based line of a position; at the end of the text, the line of its
   // last character, so a truncated file names its last line. A line ends
   // with a line feed, a carriage return and a line feed, or a carriage

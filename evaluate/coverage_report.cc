@@ -1,5 +1,8 @@
 #include "evaluate/coverage_report.h"
 
+#include <charconv>
+#include <string_view>
+
 #include "common/messages.h"
 #include "common/output_file.h"
 #include "evaluate/class_labels.h"
@@ -51,23 +54,35 @@ void write_cases(OutputFile& tcover, const CoveredCases& list) {
   });
 }
 
-void write_rule(OutputFile& tcover, const AttributeTable& table,
+// The number as "%d" (or "%zu") writes it.
+void write_number(OutputFile& file, long long number) {
+  char text[24];
+  const char* end = std::to_chars(text, text + sizeof text, number).ptr;
+  file.write(std::string_view(text, static_cast<std::size_t>(end - text)));
+}
+
+void write_rule(OutputFile& tcover, const RuleTextWriter& texts,
                 const Rule& rule, std::size_t j) {
-  tcover.print("\n\nRule %zu:\n", j + 1);
-  tcover.write(rule_conditions_text(table, rule));
+  tcover.write("\n\nRule ");
+  write_number(tcover, static_cast<long long>(j + 1));
+  tcover.write(":\n");
+  tcover.write(texts.conditions(rule));
   tcover.print("\nRule Quality = %f\n",
                printable(static_cast<double>(rule.quality)));
-  tcover.print("\nThe positive cases covered by the rule are: (%d cases)",
-               static_cast<int>(rule.covered_positive.size()));
+  tcover.write("\nThe positive cases covered by the rule are: (");
+  write_number(tcover, static_cast<int>(rule.covered_positive.size()));
+  tcover.write(" cases)");
   write_cases(tcover, rule.covered_positive);
-  tcover.print("\nThe negative cases covered by the rule are: (%d cases)",
-               static_cast<int>(rule.covered_negative.size()));
+  tcover.write("\nThe negative cases covered by the rule are: (");
+  write_number(tcover, static_cast<int>(rule.covered_negative.size()));
+  tcover.write(" cases)");
   write_cases(tcover, rule.covered_negative);
   tcover.put('\n');
 }
 
 void write_concepts(OutputFile& tcover, const AttributeTable& table,
                     const RuleStore& rules) {
+  const RuleTextWriter texts(table);
   const int last = rules.concept_count() - 1;
   for (int i = 0; i <= last; ++i) {
     tcover.print("\n\n        Rules for %s\n",
@@ -75,7 +90,7 @@ void write_concepts(OutputFile& tcover, const AttributeTable& table,
     const std::vector<Rule>& concept_rules =
         rules.concepts[static_cast<std::size_t>(i)];
     for (std::size_t j = 0; j < concept_rules.size(); ++j)
-      write_rule(tcover, table, concept_rules[j], j);
+      write_rule(tcover, texts, concept_rules[j], j);
   }
 }
 

@@ -20,19 +20,22 @@ constexpr std::size_t kLeastCasesPerBlock = 4096;
 using Step = std::uint64_t
     __attribute__((vector_size(kWordsPerStep * sizeof(std::uint64_t))));
 
-// Adds `count` rows into sums over words begin to end - 1, a step of words
-// at a time (wide vector units take a step in one or two instructions), and
-// marks in equal (whose word 0 stands for word begin) the high bit of every
-// byte of a sum that equals that of full.
 #if defined(__x86_64__) && defined(__has_attribute)
 #if __has_attribute(target_clones)
-__attribute__((target_clones("avx512f", "avx2", "default")))
+#define RULEVAL_VECTOR_CLONES \
+  __attribute__((target_clones("avx512f", "avx2", "default")))
 #endif
 #endif
+#ifndef RULEVAL_VECTOR_CLONES
+#define RULEVAL_VECTOR_CLONES
+#endif
+
+// Adds `count` rows over words begin to end - 1 into sums (whose word 0
+// stands for word begin), a step of words at a time (wide vector units take
+// a step in one or two instructions).
+RULEVAL_VECTOR_CLONES
 void add_rows(const std::uint64_t* const* rows, std::size_t count,
-              std::size_t begin, std::size_t end, const std::uint64_t* full,
-              std::uint64_t* sums, std::uint64_t* equal) {
-  constexpr std::uint64_t kLows = 0x7F7F7F7F7F7F7F7FULL;
+              std::size_t begin, std::size_t end, std::uint64_t* sums) {
   for (std::size_t w = begin; w < end; w += kWordsPerStep) {
     Step sum;
     std::memcpy(&sum, rows[0] + w, sizeof sum);
@@ -41,24 +44,83 @@ void add_rows(const std::uint64_t* const* rows, std::size_t count,
       std::memcpy(&row, rows[a] + w, sizeof row);
       sum += row;
     }
-    std::memcpy(sums + w, &sum, sizeof sum);
-    Step x;
-    std::memcpy(&x, full + w, sizeof x);
-    x ^= sum;
-    // zero_bytes on a vector, written out: a vector cannot be passed to a
-    // function built for any vector unit.
-    const Step zero = ~(((x & kLows) + kLows) | x | kLows);
-    std::memcpy(equal + (w - begin), &zero, sizeof zero);
+    std::memcpy(sums + (w - begin), &sum, sizeof sum);
   }
 }
 
-// The cases are counted in batches of kBatch, this many words at a time, so
-// that the parts of the rows the batch reads stay in the cache while every
-// case of the batch adds them, and the full matches of a tile are found
-// while its sums are still there.
+// Steps of bit words ANDed at once: the rows are read a group of steps at a
+// time, and most groups of steps hold no set bit at all.
+constexpr std::size_t kBitSteps = 4;
+
+// ANDs `count` bit rows over words 0 to words - 1, kBitSteps steps at a
+// time and the steps beyond the last whole group one by one. Returns how
+// many steps hold a set bit, their numbers put in steps in ascending order
+// and their words in all.
+RULEVAL_VECTOR_CLONES
+std::size_t and_rows(const std::uint64_t* const* rows, std::size_t count,
+                     std::size_t words, std::uint64_t* all,
+                     std::uint32_t* steps) {
+  static_assert(kBitSteps == 4);
+  constexpr std::size_t kGroupWords = kBitSteps * kWordsPerStep;
+  std::size_t found = 0;
+  const auto keep = [&](std::size_t w, const Step& step) {
+    std::memcpy(all + w, &step, sizeof step);
+    std::uint64_t set = 0;
+    for (std::size_t k = 0; k < kWordsPerStep; ++k) set |= step[k];
+    steps[found] = static_cast<std::uint32_t>(w / kWordsPerStep);
+    found += set != 0 ? 1 : 0;
+  };
+  std::size_t w = 0;
+  for (; w + kGroupWords <= words; w += kGroupWords) {
+    // Four named steps: the compiler keeps them in registers, as it does
+    // not an array of them.
+    Step s0, s1, s2, s3;
+    std::memcpy(&s0, rows[0] + w, sizeof s0);
+    std::memcpy(&s1, rows[0] + w + kWordsPerStep, sizeof s1);
+    std::memcpy(&s2, rows[0] + w + 2 * kWordsPerStep, sizeof s2);
+    std::memcpy(&s3, rows[0] + w + 3 * kWordsPerStep, sizeof s3);
+    for (std::size_t a = 1; a < count; ++a) {
+      Step r0, r1, r2, r3;
+      std::memcpy(&r0, rows[a] + w, sizeof r0);
+      std::memcpy(&r1, rows[a] + w + kWordsPerStep, sizeof r1);
+      std::memcpy(&r2, rows[a] + w + 2 * kWordsPerStep, sizeof r2);
+      std::memcpy(&r3, rows[a] + w + 3 * kWordsPerStep, sizeof r3);
+      s0 &= r0;
+      s1 &= r1;
+      s2 &= r2;
+      s3 &= r3;
+    }
+    const Step any = s0 | s1 | s2 | s3;
+    std::uint64_t set = 0;
+    for (std::size_t k = 0; k < kWordsPerStep; ++k) set |= any[k];
+    if (set == 0) continue;
+    keep(w, s0);
+    keep(w + kWordsPerStep, s1);
+    keep(w + 2 * kWordsPerStep, s2);
+    keep(w + 3 * kWordsPerStep, s3);
+  }
+  for (; w < words; w += kWordsPerStep) {
+    Step both;
+    std::memcpy(&both, rows[0] + w, sizeof both);
+    for (std::size_t a = 1; a < count; ++a) {
+      Step row;
+      std::memcpy(&row, rows[a] + w, sizeof row);
+      both &= row;
+    }
+    keep(w, both);
+  }
+  return found;
+}
+
+// The cases that need partial scores wait in batches of kBatch, counted and
+// scored this many words at a time, so that the parts of the rows the batch
+// reads stay in the cache while every case of the batch adds them, and its
+// counts while they are scored.
 constexpr std::size_t kBatch = 64;
-constexpr std::size_t kTileWords = 1024;
+constexpr std::size_t kTileWords = 256;
 static_assert(kTileWords % kWordsPerStep == 0);
+static_assert(kBatch % kLanes == 0);
+constexpr std::size_t kLaneBatches = kBatch / kLanes;
 
 // The coverage lists one block found, per rule.
 struct BlockCoverage {
@@ -74,8 +136,9 @@ struct BlockDetails {
   std::vector<std::uint32_t> full_matches;
 };
 
-// Matches the cases of one block, kLanes cases at a time; owns what their
-// matching needs.
+// Matches the cases of one block one after another; the cases that need
+// partial scores wait until kBatch of them are found, to be counted
+// together and scored kLanes at a time. Owns what their matching needs.
 class BlockMatcher {
  public:
   BlockMatcher(const RuleIndex& index, const CaseBuffer& cases,
@@ -85,21 +148,18 @@ class BlockMatcher {
         majority_class_(majority_class),
         kernel_(kernel),
         words_(index.word_count()),
-        counts_(kBatch * words_),
-        equal_(std::min(kTileWords, words_)),
-        full_lists_(kBatch),
+        bit_words_(index.bit_word_count()),
+        all_(bit_words_),
+        steps_(bit_words_ / kWordsPerStep),
+        tile_words_(std::min(kTileWords, words_)),
+        counts_(kBatch * tile_words_),
         no_conditions_(words_),
-        class_words_((index.class_rule_count() + kRulesPerWord - 1) /
-                     kRulesPerWord),
-        pending_counts_(kLanes * words_),
         one_by_one_terms_(index.one_by_one().size()),
-        pending_terms_(index.one_by_one().size() * kLanes),
-        lane_scores_(index.class_count() * kLanes),
+        waiting_terms_(kBatch * one_by_one_terms_.size()),
+        pending_terms_(kLaneBatches * one_by_one_terms_.size() * kLanes),
+        lane_scores_(kLaneBatches * index.class_count() * kLanes),
         scores_(index.class_count()),
-        flags_(index.class_count()) {
-    for (std::size_t k = 0; k < kLanes; ++k)
-      pending_lanes_[k] = pending_counts_.data() + k * words_;
-  }
+        flags_(index.class_count()) {}
 
   // Matches cases begin to end - 1; the arrays of details (when given)
   // start at case begin.
@@ -110,21 +170,20 @@ class BlockMatcher {
   template <bool kDetailed>
   void match_cases(std::size_t begin, std::size_t end, BlockCoverage* coverage,
                    Classifications* given, BlockDetails* details);
-  void hold_pending(std::size_t lane, std::size_t c);
-  void keep_pending_counts();
+  void hold_waiting(std::size_t c);
   template <bool kDetailed>
-  void score_pending(std::size_t begin, Classifications* given,
+  void score_waiting(std::size_t begin, Classifications* given,
                      BlockDetails* details);
   void record_full_matches(std::size_t k, BlockDetails* details) const;
   void record_score(const Classification& given, std::size_t k,
                     BlockDetails* details) const;
-  std::uint64_t* counts(std::size_t lane) {
-    return counts_.data() + lane * words_;
+  std::uint64_t* counts(std::size_t k) {
+    return counts_.data() + k * tile_words_;
   }
-  void count_met_conditions(std::size_t first, std::size_t n);
+  void start_lane_batches();
+  void count_met_conditions(std::size_t tile, std::size_t tile_end);
+  void find_full_matches(std::size_t c);
   void match_one_by_one(std::size_t c);
-  void find_full_matches(std::size_t lane, std::size_t tile,
-                         std::size_t tile_end);
   void record_coverage(std::size_t c, BlockCoverage* coverage) const;
   bool needs_partial_scores() const;
   Classification classify();
@@ -134,34 +193,36 @@ class BlockMatcher {
   const CaseBuffer& cases_;
   const int majority_class_;
   const LaneKernel kernel_;
+  // Words of the byte rows (class rules) and of the bit rows (all rules).
   const std::size_t words_;
-  // Per case of the batch, per rule byte: conditions met by the case; and,
-  // for the tile at hand, the high bit of every byte of a rule it fully
-  // matches.
+  const std::size_t bit_words_;
+  // The current case's bit row of every tabulated attribute, their AND and
+  // the steps of it that hold a set bit.
+  std::vector<const std::uint64_t*> bit_rows_;
+  CacheAlignedVector<std::uint64_t> all_;
+  std::vector<std::uint32_t> steps_;
+  // Per waiting case, per class rule byte of the tile of words at hand:
+  // conditions met by the case.
+  const std::size_t tile_words_;
   CacheAlignedVector<std::uint64_t> counts_;
-  CacheAlignedVector<std::uint64_t> equal_;
-  // Per case of the batch, its full matches of the rules the rows serve,
-  // ascending.
-  std::vector<std::vector<std::size_t>> full_lists_;
-  // Per lane, the row of every tabulated attribute.
+  // Per waiting case, the row of every tabulated attribute.
   std::vector<const std::uint64_t*> rows_;
   // The row of a case when no attribute is tabulated: no condition met.
   CacheAlignedVector<std::uint64_t> no_conditions_;
-  // The words that hold the class rules' bytes.
-  const std::size_t class_words_;
-  // The counts of the cases that wait for their partial scores, one lane
-  // each, and their numbers. A lane points into counts_ until the batch
-  // ends, and then to its copy in pending_counts_; lanes beyond the
-  // waiting cases point to earlier cases' counts, scored to no use.
-  CacheAlignedVector<std::uint64_t> pending_counts_;
-  const std::uint64_t* pending_lanes_[kLanes] = {};
-  std::size_t pending_case_[kLanes] = {};
-  std::size_t pending_ = 0;
-  // The current case's partial score of each rule matched one by one, and
-  // those of the waiting cases, as LaneBatch lays them out.
+  // The cases that wait for their partial scores, and their scores of the
+  // rules matched one by one, case after case.
+  std::size_t waiting_case_[kBatch] = {};
+  std::size_t waiting_ = 0;
+  // The current case's partial score of each rule matched one by one, those
+  // of the waiting cases, and those of the waiting cases as LaneBatch lays
+  // them out, batch after batch; the batches' sums, lanes and progress.
   std::vector<float> one_by_one_terms_;
+  std::vector<float> waiting_terms_;
   CacheAlignedVector<float> pending_terms_;
   CacheAlignedVector<float> lane_scores_;
+  const std::uint64_t* lanes_[kLaneBatches][kLanes] = {};
+  LaneBatch batches_[kLaneBatches];
+  LaneProgress progress_[kLaneBatches];
   // The current case's full matches, ascending, and which rules matched one
   // by one cover it.
   std::vector<std::size_t> full_;
@@ -183,80 +244,97 @@ void BlockMatcher::match(std::size_t begin, std::size_t end,
 }
 
 // The loop over the cases, built twice so that a run that keeps no details
-// pays nothing for them. The cases that no class rule fully matches wait
-// until kLanes of them are found, to be scored side by side.
+// pays nothing for them.
 template <bool kDetailed>
 void BlockMatcher::match_cases(std::size_t begin, std::size_t end,
                                BlockCoverage* coverage, Classifications* given,
                                BlockDetails* details) {
-  for (std::size_t first = begin; first < end; first += kBatch) {
-    const std::size_t n = std::min(kBatch, end - first);
-    count_met_conditions(first, n);
-    for (std::size_t k = 0; k < n; ++k) {
-      const std::size_t c = first + k;
-      full_.swap(full_lists_[k]);
-      full_lists_[k].clear();
-      match_one_by_one(c);
-      record_coverage(c, coverage);
-      if constexpr (kDetailed) record_full_matches(c - begin, details);
-      if (needs_partial_scores()) {
-        hold_pending(k, c);
-        if (pending_ == kLanes) score_pending<kDetailed>(begin, given, details);
-        continue;
-      }
-      const Classification decided = classify();
-      given->set(c, decided);
-      if constexpr (kDetailed) record_score(decided, c - begin, details);
+  for (std::size_t c = begin; c < end; ++c) {
+    find_full_matches(c);
+    match_one_by_one(c);
+    record_coverage(c, coverage);
+    if constexpr (kDetailed) record_full_matches(c - begin, details);
+    if (needs_partial_scores()) {
+      hold_waiting(c);
+      if (waiting_ == kBatch) score_waiting<kDetailed>(begin, given, details);
+      continue;
     }
-    keep_pending_counts();
+    const Classification decided = classify();
+    given->set(c, decided);
+    if constexpr (kDetailed) record_score(decided, c - begin, details);
   }
-  if (pending_ > 0) score_pending<kDetailed>(begin, given, details);
+  if (waiting_ > 0) score_waiting<kDetailed>(begin, given, details);
 }
 
-// Keeps what the partial scores of the case in the lane need: where its
-// counts are, and its scores of the rules matched one by one. It is case c.
-void BlockMatcher::hold_pending(std::size_t lane, std::size_t c) {
-  pending_lanes_[pending_] = counts(lane);
-  for (std::size_t j = 0; j < one_by_one_terms_.size(); ++j)
-    pending_terms_[j * kLanes + pending_] = one_by_one_terms_[j];
-  pending_case_[pending_++] = c;
+// Keeps case c, and its scores of the rules matched one by one, for
+// scoring later.
+void BlockMatcher::hold_waiting(std::size_t c) {
+  std::copy(one_by_one_terms_.begin(), one_by_one_terms_.end(),
+            waiting_terms_.begin() + static_cast<std::ptrdiff_t>(
+                                         waiting_ * one_by_one_terms_.size()));
+  waiting_case_[waiting_++] = c;
 }
 
-// Copies the counts of the waiting cases out of the batch, whose counts are
-// about to be overwritten.
-void BlockMatcher::keep_pending_counts() {
-  for (std::size_t k = 0; k < pending_; ++k) {
-    std::uint64_t* kept = pending_counts_.data() + k * words_;
-    if (pending_lanes_[k] != kept)
-      std::copy_n(pending_lanes_[k], class_words_, kept);
-    pending_lanes_[k] = kept;
-  }
-}
-
-// Scores the waiting cases side by side and classifies them by their sums.
-// Lanes beyond them hold earlier cases' counts, scored to no use.
+// Counts the waiting cases' met conditions and scores them side by side,
+// kLanes at a time, tile by tile, and classifies them by their sums.
 template <bool kDetailed>
-void BlockMatcher::score_pending(std::size_t begin, Classifications* given,
+void BlockMatcher::score_waiting(std::size_t begin, Classifications* given,
                                  BlockDetails* details) {
-  LaneBatch batch;
-  batch.lanes = pending_lanes_;
-  batch.one_by_one_terms = pending_terms_.data();
-  batch.scores = lane_scores_.data();
-  score_lanes(kernel_, index_, batch);
-  for (std::size_t k = 0; k < pending_; ++k) {
-    for (std::size_t i = 0; i < scores_.size(); ++i)
-      scores_[i] = lane_scores_[i * kLanes + k];
-    const std::size_t c = pending_case_[k];
+  start_lane_batches();
+  const std::size_t batches = (waiting_ + kLanes - 1) / kLanes;
+  for (std::size_t tile = 0; tile < words_; tile += kTileWords) {
+    const std::size_t tile_end = std::min(words_, tile + kTileWords);
+    count_met_conditions(tile, tile_end);
+    for (std::size_t b = 0; b < batches; ++b) {
+      batches_[b].first_word = tile;
+      score_lanes(kernel_, index_, batches_[b], tile_end, &progress_[b]);
+    }
+  }
+  const std::size_t classes = scores_.size();
+  for (std::size_t w = 0; w < waiting_; ++w) {
+    const float* sums = batches_[w / kLanes].scores + w % kLanes;
+    for (std::size_t i = 0; i < classes; ++i) scores_[i] = sums[i * kLanes];
+    const std::size_t c = waiting_case_[w];
     const Classification decided{
         choose_concept(scores_, index_.class_has_rules()),
         Decision::kPartialMatch};
     given->set(c, decided);
     if constexpr (kDetailed) record_score(decided, c - begin, details);
   }
-  pending_ = 0;
+  waiting_ = 0;
 }
 
-// The full matches of the classes' rules of the current case, its k-th.
+// Lays out the waiting cases as batches of kLanes for scoring from the
+// first word on, and finds the rows they add. Lanes beyond the waiting
+// cases repeat the first case of their batch, scored to no use.
+void BlockMatcher::start_lane_batches() {
+  const std::size_t ones = one_by_one_terms_.size();
+  const std::size_t classes = scores_.size();
+  for (std::size_t b = 0; b * kLanes < waiting_; ++b) {
+    for (std::size_t k = 0; k < kLanes; ++k) {
+      const std::size_t lane = b * kLanes + k;
+      const std::size_t w = lane < waiting_ ? lane : b * kLanes;
+      lanes_[b][k] = counts(w);
+      for (std::size_t j = 0; j < ones; ++j)
+        pending_terms_[(b * ones + j) * kLanes + k] =
+            waiting_terms_[w * ones + j];
+    }
+    batches_[b].lanes = lanes_[b];
+    batches_[b].one_by_one_terms = pending_terms_.data() + b * ones * kLanes;
+    batches_[b].scores = lane_scores_.data() + b * classes * kLanes;
+    progress_[b] = LaneProgress{};
+  }
+  const std::vector<TabulatedAttribute>& attributes = index_.attributes();
+  rows_.clear();
+  for (std::size_t k = 0; k < waiting_; ++k) {
+    for (const TabulatedAttribute& attribute : attributes) {
+      rows_.push_back(attribute.row(
+          cases_.code(waiting_case_[k], attribute.position), words_));
+    }
+    if (attributes.empty()) rows_.push_back(no_conditions_.data());
+  }
+}
+
 void BlockMatcher::record_full_matches(std::size_t k,
                                        BlockDetails* details) const {
   std::uint32_t count = 0;
@@ -285,27 +363,35 @@ void BlockMatcher::record_score(const Classification& given, std::size_t k,
   }
 }
 
-// Adds up one row per tabulated attribute for each of the n cases from
-// first, tile by tile, and finds their full matches. No byte can carry into
-// the next: a rule meets at most 255 conditions.
-void BlockMatcher::count_met_conditions(std::size_t first, std::size_t n) {
-  const std::vector<TabulatedAttribute>& attributes = index_.attributes();
-  const std::size_t per_case = std::max<std::size_t>(1, attributes.size());
-  rows_.clear();
-  for (std::size_t k = 0; k < n; ++k) {
-    for (const TabulatedAttribute& attribute : attributes) {
-      rows_.push_back(
-          attribute.row(cases_.code(first + k, attribute.position), words_));
-    }
-    if (attributes.empty()) rows_.push_back(no_conditions_.data());
-  }
-  const std::uint64_t* full = index_.full_count().data();
-  for (std::size_t tile = 0; tile < words_; tile += kTileWords) {
-    const std::size_t tile_end = std::min(words_, tile + kTileWords);
-    for (std::size_t k = 0; k < n; ++k) {
-      add_rows(rows_.data() + k * per_case, per_case, tile, tile_end, full,
-               counts(k), equal_.data());
-      find_full_matches(k, tile, tile_end);
+// Adds up one row per tabulated attribute for each waiting case over words
+// tile to tile_end - 1. No byte can carry into the next: a rule meets at
+// most 255 conditions.
+void BlockMatcher::count_met_conditions(std::size_t tile,
+                                        std::size_t tile_end) {
+  const std::size_t per_case =
+      std::max<std::size_t>(1, index_.attributes().size());
+  for (std::size_t k = 0; k < waiting_; ++k)
+    add_rows(rows_.data() + k * per_case, per_case, tile, tile_end, counts(k));
+}
+
+// The full matches of case c among the rules the tables serve, ascending,
+// into full_: the set bits of the AND of its bit rows.
+void BlockMatcher::find_full_matches(std::size_t c) {
+  full_.clear();
+  bit_rows_.clear();
+  for (const TabulatedAttribute& attribute : index_.attributes())
+    bit_rows_.push_back(
+        attribute.bit_row(cases_.code(c, attribute.position), bit_words_));
+  if (bit_rows_.empty()) bit_rows_.push_back(index_.tabulated_bits().data());
+  const std::size_t found = and_rows(bit_rows_.data(), bit_rows_.size(),
+                                     bit_words_, all_.data(), steps_.data());
+  for (std::size_t i = 0; i < found; ++i) {
+    const std::size_t first = steps_[i] * kWordsPerStep;
+    for (std::size_t w = first; w < first + kWordsPerStep; ++w) {
+      for (std::uint64_t bits = all_[w]; bits != 0; bits &= bits - 1) {
+        full_.push_back(w * kRulesPerBitWord +
+                        static_cast<std::size_t>(std::countr_zero(bits)));
+      }
     }
   }
 }
@@ -323,44 +409,6 @@ void BlockMatcher::match_one_by_one(std::size_t c) {
     if (full) full_.insert(std::lower_bound(full_.begin(), full_.end(), r), r);
     one_by_one_terms_[j] = full ? 0.0f : partial_score(met, rule);
     if (covers_case(rule, cases_, c)) covered_one_by_one_.push_back(r);
-  }
-}
-
-// The full matches of the k-th case of the batch in words tile to
-// tile_end - 1, from the marks add_rows left.
-void BlockMatcher::find_full_matches(std::size_t lane, std::size_t tile,
-                                     std::size_t tile_end) {
-  std::vector<std::size_t>& full = full_lists_[lane];
-  const CacheAlignedVector<std::uint64_t>& full_count = index_.full_count();
-  const std::uint64_t* marks = equal_.data();
-  const auto* bytes = reinterpret_cast<const unsigned char*>(counts(lane));
-  const auto* full_bytes =
-      reinterpret_cast<const unsigned char*>(full_count.data());
-  for (std::size_t w = tile; w < tile_end; ++w) {
-    if ((w - tile) % kWordsPerStep == 0) {
-      // Most steps hold no full match at all.
-      std::uint64_t any = 0;
-      for (std::size_t k = 0; k < kWordsPerStep; ++k)
-        any |= marks[w - tile + k];
-      if (any == 0) {
-        w += kWordsPerStep - 1;
-        continue;
-      }
-    }
-    std::uint64_t equal = marks[w - tile];
-    if (equal == 0) continue;
-    if constexpr (std::endian::native == std::endian::little) {
-      // Byte k of the word is bits 8k to 8k + 7: rule 8w + k.
-      for (; equal != 0; equal &= equal - 1) {
-        full.push_back(w * kRulesPerWord +
-                       static_cast<std::size_t>(std::countr_zero(equal)) / 8);
-      }
-    } else {
-      for (std::size_t r = w * kRulesPerWord; r < (w + 1) * kRulesPerWord;
-           ++r) {
-        if (bytes[r] == full_bytes[r]) full.push_back(r);
-      }
-    }
   }
 }
 
@@ -405,7 +453,7 @@ Classification BlockMatcher::classify_by_full_matches() {
   for (const std::size_t r : full_) {
     if (r >= index_.class_rule_count()) break;
     const auto i = static_cast<std::size_t>(index_.concept_of(r));
-    scores_[i] += index_.rule(r).quality;
+    scores_[i] += index_.quality(r);
     flags_[i] = 1;
   }
   return Classification{choose_concept(scores_, flags_), Decision::kFullMatch};

@@ -12,7 +12,7 @@ namespace {
 // Lane k's count of rule r.
 unsigned count_of(const LaneBatch& batch, std::size_t k, std::size_t r) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(batch.lanes[k]);
-  return bytes[r];
+  return bytes[r - batch.first_word * kRulesPerWord];
 }
 
 // Lane k's partial score of rule r.
@@ -24,15 +24,23 @@ float term_of(const RuleIndex& index, const LaneBatch& batch, std::size_t k,
 }
 
 // Walks the class rules in order, for lanes first_lane to first_lane +
-// width - 1: says where the next rule is that needs more than its lane
-// row, an exception or the last rule of a concept, whose sums are then
-// complete. The classes without rules get sums of 0 on the way.
+// width - 1, from where progress stands: says where the next rule is that
+// needs more than its lane row, an exception or the last rule of a concept,
+// whose sums are then complete. The classes without rules get sums of 0 on
+// the way.
 class RuleWalk {
  public:
   RuleWalk(const RuleIndex& index, const LaneBatch& batch,
-           std::size_t first_lane, std::size_t width)
-      : index_(index), batch_(batch), first_lane_(first_lane), width_(width) {
-    skip_empty();
+           const LaneProgress& progress, std::size_t first_lane,
+           std::size_t width)
+      : index_(index),
+        batch_(batch),
+        first_lane_(first_lane),
+        width_(width),
+        current_(progress.current),
+        end_(progress.end),
+        next_exception_(progress.next_exception) {
+    if (!progress.started) skip_empty();
   }
 
   // No rule before this one needs more than its lane row.
@@ -57,6 +65,13 @@ class RuleWalk {
     ++current_;
     skip_empty();
   }
+  // Leaves the walk's place in progress, for the next range of words.
+  void save(LaneProgress* progress) const {
+    progress->started = true;
+    progress->current = current_;
+    progress->end = end_;
+    progress->next_exception = next_exception_;
+  }
 
  private:
   void skip_empty() {
@@ -74,17 +89,32 @@ class RuleWalk {
   const LaneBatch& batch_;
   const std::size_t first_lane_;
   const std::size_t width_;
-  std::size_t current_ = 0;
-  std::size_t end_ = 0;
-  std::size_t next_exception_ = 0;
+  std::size_t current_;
+  std::size_t end_;
+  std::size_t next_exception_;
 };
 
+// The class rules of words first_word to end_word - 1: [begin, end).
+struct RuleRange {
+  std::size_t begin;
+  std::size_t end;
+};
+RuleRange rule_range(const RuleIndex& index, const LaneBatch& batch,
+                     std::size_t end_word) {
+  const std::size_t rules = index.class_rule_count();
+  return {std::min(rules, batch.first_word * kRulesPerWord),
+          std::min(rules, end_word * kRulesPerWord)};
+}
+
 // One lane after another, each as a case alone.
-void score_plain(const RuleIndex& index, const LaneBatch& batch) {
+void score_plain(const RuleIndex& index, const LaneBatch& batch,
+                 std::size_t end_word, LaneProgress* progress) {
+  const RuleRange range = rule_range(index, batch, end_word);
+  LaneProgress reached = *progress;
   for (std::size_t k = 0; k < kLanes; ++k) {
-    float sum = 0;
-    RuleWalk walk(index, batch, k, 1);
-    for (std::size_t r = 0; r < index.class_rule_count(); ++r) {
+    float sum = progress->sums[k];
+    RuleWalk walk(index, batch, *progress, k, 1);
+    for (std::size_t r = range.begin; r < range.end; ++r) {
       sum += term_of(index, batch, k, r);
       if (walk.ends_concept(r)) {
         *walk.sums() = sum;
@@ -92,7 +122,10 @@ void score_plain(const RuleIndex& index, const LaneBatch& batch) {
         walk.next();
       }
     }
+    reached.sums[k] = sum;
+    walk.save(&reached);
   }
+  *progress = reached;
 }
 
 #if defined(__x86_64__)
@@ -111,7 +144,9 @@ __attribute__((RULEVAL_AVX512, always_inline)) inline __m512 row_terms_avx512(
 
 // Sixteen lanes at once.
 __attribute__((RULEVAL_AVX512)) void score_avx512(const RuleIndex& index,
-                                                  const LaneBatch& batch) {
+                                                  const LaneBatch& batch,
+                                                  std::size_t end_word,
+                                                  LaneProgress* progress) {
   // Mask j moves byte j of lane k's word to the low byte of dword k: lanes
   // 0 to 7 from the first vector, 8 to 15 from the second.
   alignas(64) unsigned char mask_bytes[kRulesPerWord][64] = {};
@@ -122,16 +157,17 @@ __attribute__((RULEVAL_AVX512)) void score_avx512(const RuleIndex& index,
   __m512i masks[kRulesPerWord];
   for (std::size_t j = 0; j < kRulesPerWord; ++j)
     masks[j] = _mm512_load_si512(mask_bytes[j]);
-  __m512 sum = _mm512_setzero_ps();
-  RuleWalk walk(index, batch, 0, kLanes);
-  const std::size_t rules = index.class_rule_count();
+  __m512 sum = _mm512_load_ps(progress->sums);
+  RuleWalk walk(index, batch, *progress, 0, kLanes);
+  const RuleRange range = rule_range(index, batch, end_word);
   const float* rows = index.lane_rows();
   alignas(64) std::uint64_t words[kLanes];
-  for (std::size_t w = 0; w * kRulesPerWord < rules; ++w) {
+  for (std::size_t base = range.begin; base < range.end;
+       base += kRulesPerWord) {
+    const std::size_t w = base / kRulesPerWord - batch.first_word;
     for (std::size_t k = 0; k < kLanes; ++k) words[k] = batch.lanes[k][w];
     const __m512i first = _mm512_load_si512(words);
     const __m512i second = _mm512_load_si512(words + 8);
-    const std::size_t base = w * kRulesPerWord;
     if (base + kRulesPerWord - 1 < walk.next_event()) {
       for (std::size_t j = 0; j < kRulesPerWord; ++j) {
         sum = _mm512_add_ps(
@@ -140,7 +176,7 @@ __attribute__((RULEVAL_AVX512)) void score_avx512(const RuleIndex& index,
       }
       continue;
     }
-    for (std::size_t j = 0; j < kRulesPerWord && base + j < rules; ++j) {
+    for (std::size_t j = 0; j < kRulesPerWord && base + j < range.end; ++j) {
       const std::size_t r = base + j;
       __m512 term;
       if (walk.exception(r)) {
@@ -160,6 +196,8 @@ __attribute__((RULEVAL_AVX512)) void score_avx512(const RuleIndex& index,
       }
     }
   }
+  _mm512_store_ps(progress->sums, sum);
+  walk.save(progress);
 }
 
 // The eight rules of one word of eight lanes, each rule's counts of the
@@ -195,21 +233,24 @@ __attribute__((target("avx2"), always_inline)) inline __m256 row_terms_avx2(
       _mm256_castsi256_ps(_mm256_cmpgt_epi32(at, _mm256_set1_epi32(7))));
 }
 
-// Eight lanes at a time.
-__attribute__((target("avx2"))) void score_avx2_half(const RuleIndex& index,
-                                                     const LaneBatch& batch,
-                                                     std::size_t first_lane) {
-  __m256 sum = _mm256_setzero_ps();
-  RuleWalk walk(index, batch, first_lane, 8);
-  const std::size_t rules = index.class_rule_count();
+// Eight lanes at a time, from first_lane; leaves its sums and place in
+// reached.
+__attribute__((target("avx2"))) void score_avx2_half(
+    const RuleIndex& index, const LaneBatch& batch, std::size_t end_word,
+    const LaneProgress& progress, std::size_t first_lane,
+    LaneProgress* reached) {
+  __m256 sum = _mm256_loadu_ps(progress.sums + first_lane);
+  RuleWalk walk(index, batch, progress, first_lane, 8);
+  const RuleRange range = rule_range(index, batch, end_word);
   const float* rows = index.lane_rows();
   std::uint64_t words[8];
   __m128i pairs[4];
-  for (std::size_t w = 0; w * kRulesPerWord < rules; ++w) {
+  for (std::size_t base = range.begin; base < range.end;
+       base += kRulesPerWord) {
+    const std::size_t w = base / kRulesPerWord - batch.first_word;
     for (std::size_t k = 0; k < 8; ++k)
       words[k] = batch.lanes[first_lane + k][w];
     transpose_bytes(words, pairs);
-    const std::size_t base = w * kRulesPerWord;
     if (base + kRulesPerWord - 1 < walk.next_event()) {
       const float* row = rows + base * kLaneRowWidth;
       for (std::size_t m = 0; m < 4; ++m) {
@@ -221,7 +262,7 @@ __attribute__((target("avx2"))) void score_avx2_half(const RuleIndex& index,
       }
       continue;
     }
-    for (std::size_t j = 0; j < kRulesPerWord && base + j < rules; ++j) {
+    for (std::size_t j = 0; j < kRulesPerWord && base + j < range.end; ++j) {
       const std::size_t r = base + j;
       __m256 term;
       if (walk.exception(r)) {
@@ -242,6 +283,8 @@ __attribute__((target("avx2"))) void score_avx2_half(const RuleIndex& index,
       }
     }
   }
+  _mm256_storeu_ps(reached->sums + first_lane, sum);
+  walk.save(reached);
 }
 
 #undef RULEVAL_AVX512
@@ -276,19 +319,24 @@ LaneKernel best_lane_kernel() {
 }
 
 void score_lanes(LaneKernel kernel, const RuleIndex& index,
-                 const LaneBatch& batch) {
+                 const LaneBatch& batch, std::size_t end_word,
+                 LaneProgress* progress) {
   switch (kernel) {
 #if defined(__x86_64__)
     case LaneKernel::kAvx512:
-      score_avx512(index, batch);
+      score_avx512(index, batch, end_word, progress);
       return;
-    case LaneKernel::kAvx2:
-      score_avx2_half(index, batch, 0);
-      score_avx2_half(index, batch, 8);
+    case LaneKernel::kAvx2: {
+      // Both halves start from where the batch stood.
+      LaneProgress reached = *progress;
+      score_avx2_half(index, batch, end_word, *progress, 0, &reached);
+      score_avx2_half(index, batch, end_word, *progress, 8, &reached);
+      *progress = reached;
       return;
+    }
 #endif
     default:
-      score_plain(index, batch);
+      score_plain(index, batch, end_word, progress);
       return;
   }
 }

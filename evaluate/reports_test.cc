@@ -70,6 +70,20 @@ TEST(RuleTextTest, OrMembersOnOtherAttributesShowTheirOwnValues) {
   EXPECT_EQ("(a0=v0 or v1)(a1=v1)", rule_conditions_text(table, within));
 }
 
+TEST(RuleTextTest, TheWriterOfManyRulesGivesTheSameTexts) {
+  const AttributeTable table =
+      selected_table({{'I', 4}, {'R', 4}, {'S', 3}, {'S', 2}});
+  const RuleTextWriter writer(table);
+  for (const std::vector<ConditionPair>& pairs :
+       std::vector<std::vector<ConditionPair>>{
+           {{0, 1, 1, 1}, {0, 3, 0, 1}, {2, 1, 0, 1}},
+           {{1, 2, 0, 1}, {0, 0, 1, 1}},
+           {{1, 1, 1, 1}, {1, 2, 0, 1}, {2, 0, 1, 1}}}) {
+    const Rule rule = make_rule(table, 1, pairs);
+    EXPECT_EQ(rule_conditions_text(table, rule), writer.conditions(rule));
+  }
+}
+
 class EvaluationTest : public ::testing::Test {
  protected:
   // Evaluates the coded cases (two by default) against the test data

@@ -118,11 +118,11 @@ Json summary_part(const Figures& figures) {
 
 // A rule's entry; counts is null for a rule of a concept that is no class,
 // which classification never consults.
-Json rule_part(const AttributeTable& table, const Rule& rule, std::size_t j,
+Json rule_part(const RuleTextWriter& texts, const Rule& rule, std::size_t j,
                const RuleCounts* counts) {
   Json entry;
   entry["number"] = j + 1;
-  entry["text"] = rule_conditions_text(table, rule);
+  entry["text"] = texts.conditions(rule);
   entry["conditions_to_meet"] = rule.conditions_to_meet;
   entry["quality"] = as_written(rule.quality);
   entry["accuracy"] = as_written(rule.accuracy);
@@ -144,6 +144,7 @@ Json concept_label(const std::vector<std::string>& labels, std::size_t i) {
 Json rules_part(const AttributeTable& table, const RuleStore& rules,
                 const ResultTally& tally,
                 const std::vector<std::string>& labels) {
+  const RuleTextWriter texts(table);
   Json groups = Json::array();
   std::size_t r = 0;  // the rule's number in concept order
   for (std::size_t i = 0; i < rules.concepts.size(); ++i) {
@@ -152,7 +153,7 @@ Json rules_part(const AttributeTable& table, const RuleStore& rules,
     for (std::size_t j = 0; j < concept_rules.size(); ++j, ++r) {
       const RuleCounts* counts =
           r < tally.rules.size() ? &tally.rules[r] : nullptr;
-      entries.push_back(rule_part(table, concept_rules[j], j, counts));
+      entries.push_back(rule_part(texts, concept_rules[j], j, counts));
     }
     Json group;
     group["concept"] = i;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "common/parallel.h"
+
 namespace ruleval {
 namespace {
 
@@ -18,6 +20,12 @@ unsigned char* bytes_of(CacheAlignedVector<std::uint64_t>& words) {
   return reinterpret_cast<unsigned char*>(words.data());
 }
 
+// The steps of words that hold n rules at per_word rules a word.
+std::size_t steps_of(std::size_t n, std::size_t per_word) {
+  const std::size_t words = (n + per_word - 1) / per_word;
+  return (words + kWordsPerStep - 1) / kWordsPerStep;
+}
+
 }  // namespace
 
 RuleIndex::RuleIndex(const AttributeTable& table, const RuleStore& rules) {
@@ -25,12 +33,14 @@ RuleIndex::RuleIndex(const AttributeTable& table, const RuleStore& rules) {
   choose_tabulated(table);
   one_by_one_flag_.assign(rules_.size(), 0);
   one_by_one_slot_.assign(rules_.size(), 0);
+  std::vector<std::size_t> tabulated;
   for (std::size_t r = 0; r < rules_.size(); ++r) {
     term_at_.push_back(terms_.size());
     if (tabulable(*rules_[r])) {
-      tabulate(r);
+      tabulated.push_back(r);
+      tabulated_bits_[r / kRulesPerBitWord] |= std::uint64_t{1}
+                                               << (r % kRulesPerBitWord);
       const int n = rules_[r]->conditions_to_meet;
-      set_full_count(r, static_cast<unsigned>(n));
       for (int k = 0; k < n; ++k)
         terms_.push_back(partial_score(k, *rules_[r]));
       terms_.push_back(0);  // a full match: no partial score
@@ -38,11 +48,40 @@ RuleIndex::RuleIndex(const AttributeTable& table, const RuleStore& rules) {
       one_by_one_slot_[r] = one_by_one_.size();
       one_by_one_.push_back(r);
       one_by_one_flag_[r] = 1;
-      set_full_count(r, 1);
       terms_.insert(terms_.end(), 2, 0.0f);
     }
   }
+  // Every tabulated rule meets all its conditions on an attribute until a
+  // condition says otherwise.
+  for (TabulatedAttribute& attribute : attributes_) {
+    for (std::uint32_t v = 0; v <= attribute.codes; ++v) {
+      std::copy(tabulated_bits_.begin(), tabulated_bits_.end(),
+                attribute.bit_rows.data() + v * bit_word_count());
+    }
+  }
+  tabulate_all(tabulated);
   lay_out_lane_rows();
+}
+
+// Tabulates the rules given, ascending, in two parts side by side when
+// there are many: the parts split at a multiple of kRulesSplitAt, so that
+// they write to different cache lines of every row.
+void RuleIndex::tabulate_all(const std::vector<std::size_t>& tabulated) {
+  constexpr std::size_t kRulesSplitAt = 512;
+  constexpr std::size_t kLeastRulesToSplit = 8192;
+  const std::size_t parts =
+      tabulated.size() < kLeastRulesToSplit ? 1 : worker_count(2);
+  const std::size_t split =
+      tabulated.empty()
+          ? 0
+          : tabulated[tabulated.size() / 2] / kRulesSplitAt * kRulesSplitAt;
+  const auto middle =
+      std::lower_bound(tabulated.begin(), tabulated.end(), split);
+  run_in_parallel(parts, [&](std::size_t p) {
+    const auto begin = parts == 1 || p == 0 ? tabulated.begin() : middle;
+    const auto end = parts == 1 || p == 1 ? tabulated.end() : middle;
+    for (auto it = begin; it != end; ++it) tabulate(*it);
+  });
 }
 
 void RuleIndex::lay_out_lane_rows() {
@@ -68,19 +107,16 @@ void RuleIndex::number_rules(const RuleStore& rules, int classes) {
     for (const Rule& rule : rules.concepts[i]) {
       rules_.push_back(&rule);
       concept_of_.push_back(static_cast<int>(i));
+      quality_.push_back(rule.quality);
     }
   }
   concept_begin_.push_back(rules_.size());
   for (int i = 0; i < classes; ++i)
     class_has_rules_.push_back(
         rules.concepts[static_cast<std::size_t>(i)].empty() ? 0 : 1);
-  std::size_t words = (rules_.size() + kRulesPerWord - 1) / kRulesPerWord;
-  words = (words + kWordsPerStep - 1) / kWordsPerStep * kWordsPerStep;
-  full_count_.assign(words, 0);
-  // Counts of padding stay 0: a full count of 1 never matches.
-  unsigned char* bytes = bytes_of(full_count_);
-  for (std::size_t r = rules_.size(); r < words * kRulesPerWord; ++r)
-    bytes[r] = 1;
+  word_count_ = steps_of(class_rule_count(), kRulesPerWord) * kWordsPerStep;
+  tabulated_bits_.assign(
+      steps_of(rules_.size(), kRulesPerBitWord) * kWordsPerStep, 0);
 }
 
 void RuleIndex::choose_tabulated(const AttributeTable& table) {
@@ -107,11 +143,13 @@ void RuleIndex::choose_tabulated(const AttributeTable& table) {
     TabulatedAttribute tabulated;
     tabulated.position = a;
     tabulated.codes = code_count(table.attributes[a]);
-    const std::size_t bytes = (tabulated.codes + std::size_t{1}) *
-                              word_count() * sizeof(std::uint64_t);
+    const std::size_t rows = tabulated.codes + std::size_t{1};
+    const std::size_t bytes =
+        rows * (word_count() + bit_word_count()) * sizeof(std::uint64_t);
     if (spent + bytes > kTableBudgetBytes) break;
     spent += bytes;
-    tabulated.rows.assign(bytes / sizeof(std::uint64_t), 0);
+    tabulated.rows.assign(rows * word_count(), 0);
+    tabulated.bit_rows.assign(rows * bit_word_count(), 0);
     tabulated_at_[a] = static_cast<int>(attributes_.size());
     attributes_.push_back(std::move(tabulated));
   }
@@ -133,25 +171,30 @@ bool RuleIndex::tabulable(const Rule& rule) const {
                      });
 }
 
-// Adds one to rule r's byte in the row of every code that meets each of its
-// conditions. The last row stands for a missing value, the only code beyond
-// the attribute's own that a case carries; it is filled as the missing code.
+// Clears rule r's bit in the row of every code that fails one of its
+// conditions, and adds one to the byte of a class rule in the row of every
+// code that meets each of its conditions. The last row stands for a missing
+// value, the only code beyond the attribute's own that a case carries; it
+// is filled as the missing code.
 void RuleIndex::tabulate(std::size_t r) {
   const std::size_t words = word_count();
+  const std::size_t bit_words = bit_word_count();
+  const bool counted = r < class_rule_count();
+  const std::size_t bit_word = r / kRulesPerBitWord;
+  const std::uint64_t bit = std::uint64_t{1} << (r % kRulesPerBitWord);
   for (const Condition& condition : rules_[r]->classified_conditions) {
     TabulatedAttribute& tabulated = attributes_[static_cast<std::size_t>(
         tabulated_at_[condition.attribute])];
     unsigned char* bytes = bytes_of(tabulated.rows);
     for (std::uint32_t v = 0; v <= tabulated.codes; ++v) {
       const std::uint32_t code = v < tabulated.codes ? v : kMissingCode;
-      if (condition.codes.contains(code))
+      if (!condition.codes.contains(code)) {
+        tabulated.bit_rows[v * bit_words + bit_word] &= ~bit;
+      } else if (counted) {
         ++bytes[v * words * kRulesPerWord + r];
+      }
     }
   }
-}
-
-void RuleIndex::set_full_count(std::size_t r, unsigned count) {
-  bytes_of(full_count_)[r] = static_cast<unsigned char>(count);
 }
 
 }  // namespace ruleval

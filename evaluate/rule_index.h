@@ -1,8 +1,12 @@
 // The rules laid out for matching many cases fast. For every attribute that
-// the conditions name, a table gives, for each code a case can carry, how
-// many conditions of each rule that code meets, one byte per rule. Adding up
-// one row per attribute gives every rule's count of met conditions at once,
-// eight rules to a machine word. Rules the tables cannot serve exactly (OR
+// the conditions name, two tables give, for each code a case can carry,
+// whether that code meets every condition of a rule on the attribute, one
+// bit per rule, and how many conditions of each class rule it meets, one
+// byte per rule. The AND of one bit row per attribute gives every rule's
+// full match at once, 64 rules to a machine word; adding up one byte row per
+// attribute gives every class rule's count of met conditions, eight rules to
+// a word, for the cases that need partial scores. Rules the tables cannot
+// serve exactly (OR
 // groups whose members stand on other attributes, counts that disagree with
 // the conditions, attributes with too many codes to tabulate) are matched
 // one by one, as the straightforward method matches them.
@@ -18,11 +22,13 @@
 
 namespace ruleval {
 
-// The matcher adds rows this many words at a time; the word count is a
-// multiple of it.
+// The matcher adds or ANDs rows this many words at a time; the word counts
+// are multiples of it.
 inline constexpr std::size_t kWordsPerStep = 8;
 // A word holds the bytes of this many rules.
 inline constexpr std::size_t kRulesPerWord = sizeof(std::uint64_t);
+// A word holds the bits of this many rules.
+inline constexpr std::size_t kRulesPerBitWord = 64;
 // A class rule's partial scores for 0 to kLaneRowWidth - 1 met conditions,
 // picked for many cases at once by their counts.
 inline constexpr std::size_t kLaneRowWidth = 16;
@@ -32,12 +38,20 @@ inline constexpr std::size_t kLaneRowWidth = 16;
 struct TabulatedAttribute {
   std::size_t position = 0;  // of its code in a case record
   std::uint32_t codes = 0;
-  CacheAlignedVector<std::uint64_t>
-      rows;  // (codes + 1) rows of word_count words
+  // (codes + 1) rows of word_count words: counts of met conditions.
+  CacheAlignedVector<std::uint64_t> rows;
+  // (codes + 1) rows of bit_word_count words: all conditions met.
+  CacheAlignedVector<std::uint64_t> bit_rows;
 
+  std::size_t row_of(std::uint32_t code) const {
+    return code < codes ? code : codes;
+  }
   const std::uint64_t* row(std::uint32_t code, std::size_t word_count) const {
-    const std::size_t r = code < codes ? code : codes;
-    return rows.data() + r * word_count;
+    return rows.data() + row_of(code) * word_count;
+  }
+  const std::uint64_t* bit_row(std::uint32_t code,
+                               std::size_t bit_word_count) const {
+    return bit_rows.data() + row_of(code) * bit_word_count;
   }
 };
 
@@ -48,11 +62,17 @@ class RuleIndex {
   RuleIndex(const AttributeTable& table, const RuleStore& rules);
 
   std::size_t rule_count() const { return rules_.size(); }
-  // Words of eight rule bytes, a multiple of kWordsPerStep; bytes past the
-  // last rule are padding.
-  std::size_t word_count() const { return full_count_.size(); }
+  // Words of eight class rule bytes, a multiple of kWordsPerStep; bytes
+  // past the last class rule are padding.
+  std::size_t word_count() const { return word_count_; }
+  // Words of 64 rule bits, a multiple of kWordsPerStep; bits past the last
+  // rule are padding, never set.
+  std::size_t bit_word_count() const { return tabulated_bits_.size(); }
   const Rule& rule(std::size_t r) const { return *rules_[r]; }
   int concept_of(std::size_t r) const { return concept_of_[r]; }
+  // Rule r's quality, kept side by side with the others' for the cases'
+  // full matches.
+  float quality(std::size_t r) const { return quality_[r]; }
   // Rules of concept i: [concept_begin(i), concept_begin(i + 1)).
   std::size_t concept_begin(std::size_t i) const { return concept_begin_[i]; }
   // The classes: the concepts classification consults, whose rules come
@@ -68,10 +88,12 @@ class RuleIndex {
   const std::vector<std::size_t>& one_by_one() const { return one_by_one_; }
   bool matched_one_by_one(std::size_t r) const { return one_by_one_flag_[r]; }
 
-  // Byte r: the count that makes rule r a full match. A rule matched one by
-  // one is given 1 for a full match and 0 otherwise; padding never matches.
-  const CacheAlignedVector<std::uint64_t>& full_count() const {
-    return full_count_;
+  // Bit r: rule r is served by the tables. The bit rows hold 0 for the
+  // other rules; a case fully matches the rules served whose bits are set
+  // in every row of its codes (in this row when no attribute is
+  // tabulated).
+  const CacheAlignedVector<std::uint64_t>& tabulated_bits() const {
+    return tabulated_bits_;
   }
   // The partial-match score of rule r with k conditions met is
   // terms()[term_at(r) + k]; a rule matched one by one has its score put in
@@ -97,12 +119,13 @@ class RuleIndex {
   void number_rules(const RuleStore& rules, int classes);
   void choose_tabulated(const AttributeTable& table);
   bool tabulable(const Rule& rule) const;
+  void tabulate_all(const std::vector<std::size_t>& tabulated);
   void tabulate(std::size_t r);
-  void set_full_count(std::size_t r, unsigned count);
   void lay_out_lane_rows();
 
   std::vector<const Rule*> rules_;
   std::vector<int> concept_of_;
+  std::vector<float> quality_;
   std::vector<std::size_t> concept_begin_;
   std::vector<char> class_has_rules_;
   std::vector<TabulatedAttribute> attributes_;
@@ -110,7 +133,8 @@ class RuleIndex {
   std::vector<int> tabulated_at_;
   std::vector<std::size_t> one_by_one_;
   std::vector<char> one_by_one_flag_;
-  CacheAlignedVector<std::uint64_t> full_count_;
+  std::size_t word_count_ = 0;
+  CacheAlignedVector<std::uint64_t> tabulated_bits_;
   std::vector<std::size_t> term_at_;
   std::vector<float> terms_;
   CacheAlignedVector<float> lane_rows_;

@@ -82,6 +82,11 @@ void read_rules(std::string_view description, std::string_view text) {
   const Status status =
       parse_rule_file(text, "f.intr", table, out.get(), &store);
   require_malformed_message(status, "rule", "f.intr", text);
+  RuleStore in_two_parts;
+  if (parse_rule_file(text, "f.intr", table, out.get(), &in_two_parts, 0)
+          .message() != status.message()) {
+    finding("reading in two parts ends otherwise");
+  }
   if (status.ok()) use_rules(table, &store);
 }
 

@@ -2,11 +2,14 @@
 
 #include <cstddef>
 #include <optional>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "common/input_file.h"
 #include "common/keyed_parser.h"
 #include "common/messages.h"
+#include "common/parallel.h"
 #include "rules/rule_compiler.h"
 
 namespace ruleval {
@@ -18,14 +21,20 @@ class RuleParser {
              const AttributeTable& table)
       : parser_(text, path, KeyedParser::Kind::kRuleFile),
         scanner_(parser_.scanner()),
+        file_text_(text),
+        path_(path),
         table_(table),
         condition_count_(static_cast<int>(table.attributes.size()) - 1),
         class_count_(number_of_classes(table.attributes.back())) {}
 
-  Status parse(std::FILE* out, RuleStore* store);
+  Status parse(std::FILE* out, RuleStore* store, std::size_t split_from);
 
  private:
   Status parse_header(std::FILE* out, int* concept_num, RuleStore* store);
+  bool read_in_two_parts(std::size_t body, int concept_num,
+                         RuleStore* store) const;
+  Status parse_concepts(int first, int end,
+                        std::vector<std::vector<Rule>>* concepts);
   Status parse_concept(std::vector<Rule>* rules);
   Status parse_rule(Rule* rule);
   // Notes where the pair's orflag stands, for the group checks.
@@ -44,26 +53,89 @@ class RuleParser {
 
   KeyedParser parser_;
   TextScanner& scanner_;
+  // The text as given, for more readers of it; positions count in
+  // parser_.text(), which leaves out a byte order mark.
+  const std::string_view file_text_;
+  const std::string& path_;
   const AttributeTable& table_;
   const int condition_count_;
   const int class_count_;
 };
 
-Status RuleParser::parse(std::FILE* out, RuleStore* store) {
+Status RuleParser::parse(std::FILE* out, RuleStore* store,
+                         std::size_t split_from) {
   Status status = parser_.check_no_nul();
   int concept_num = 0;
   if (status.ok()) status = parse_header(out, &concept_num, store);
   if (!status.ok()) return status;
   store->concepts.clear();
-  // Concepts and rules are added as they are read, never reserved by the
-  // declared counts.
-  for (int i = 0; i < concept_num; ++i) {
+  if (parser_.text().size() >= split_from &&
+      read_in_two_parts(scanner_.position(), concept_num, store)) {
+    return Status::Ok();
+  }
+  return parse_concepts(0, concept_num, &store->concepts);
+}
+
+// Reads concepts first to end - 1 from the cursor on. Concepts and rules
+// are added as they are read, never reserved by the declared counts.
+Status RuleParser::parse_concepts(int first, int end,
+                                  std::vector<std::vector<Rule>>* concepts) {
+  for (int i = first; i < end; ++i) {
     std::vector<Rule> rules;
-    status = parse_concept(&rules);
+    const Status status = parse_concept(&rules);
     if (!status.ok()) return status;
-    store->concepts.push_back(std::move(rules));
+    concepts->push_back(std::move(rules));
   }
   return Status::Ok();
+}
+
+// Reads the concepts from body on in two parts side by side, the second
+// from the "Concept=" nearest the middle of the text. Takes them only when
+// both parts read without fault and the first ends where the second begins,
+// white space between: they are then what one reader would have read.
+// Otherwise leaves store alone, for one reader to read the concepts again
+// and find the fault where it is.
+bool RuleParser::read_in_two_parts(std::size_t body, int concept_num,
+                                   RuleStore* store) const {
+  constexpr std::string_view kConcept = "Concept=";
+  const std::string_view text = parser_.text();
+  if (concept_num < 2 || worker_count(2) < 2) return false;
+  std::vector<std::size_t> starts;
+  for (std::size_t at = text.find(kConcept, body);
+       at != std::string_view::npos &&
+       starts.size() < static_cast<std::size_t>(concept_num);
+       at = text.find(kConcept, at + 1)) {
+    starts.push_back(at);
+  }
+  if (starts.size() != static_cast<std::size_t>(concept_num)) return false;
+  const std::size_t middle = starts[0] + (text.size() - starts[0]) / 2;
+  std::size_t second = 1;
+  while (second + 1 < starts.size() && starts[second] < middle) ++second;
+  struct Part {
+    std::vector<std::vector<Rule>> concepts;
+    Status status = Status::Ok();
+    std::size_t end = 0;
+  };
+  Part parts[2];
+  run_in_parallel(2, [&](std::size_t p) {
+    RuleParser reader(file_text_, path_, table_);
+    reader.scanner_.seek(p == 0 ? body : starts[second]);
+    const int split = static_cast<int>(second);
+    parts[p].status =
+        p == 0 ? reader.parse_concepts(0, split, &parts[p].concepts)
+               : reader.parse_concepts(split, concept_num, &parts[p].concepts);
+    parts[p].end = reader.scanner_.position();
+  });
+  if (!parts[0].status.ok() || !parts[1].status.ok() ||
+      parts[0].end > starts[second])
+    return false;
+  for (std::size_t at = parts[0].end; at < starts[second]; ++at) {
+    if (!is_space(text[at])) return false;
+  }
+  store->concepts = std::move(parts[0].concepts);
+  for (std::vector<Rule>& rules : parts[1].concepts)
+    store->concepts.push_back(std::move(rules));
+  return true;
 }
 
 Status RuleParser::parse_header(std::FILE* out, int* concept_num,
@@ -196,8 +268,8 @@ Status RuleParser::compile(Rule* rule,
 
 Status parse_rule_file(std::string_view text, const std::string& path,
                        const AttributeTable& table, std::FILE* out,
-                       RuleStore* store) {
-  return RuleParser(text, path, table).parse(out, store);
+                       RuleStore* store, std::size_t split_from) {
+  return RuleParser(text, path, table).parse(out, store, split_from);
 }
 
 Status read_rule_file(const std::string& path, const AttributeTable& table,

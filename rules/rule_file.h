@@ -14,6 +14,7 @@
 // their position: the Concept numbers and Total_rulenum are not used.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -33,9 +34,16 @@ namespace ruleval {
 Status read_rule_file(const std::string& path, const AttributeTable& table,
                       std::FILE* out, RuleStore* store);
 
+// A rule file of this many bytes or more is read by two workers side by
+// side, its concepts split between them, when the machine has two cores.
+inline constexpr std::size_t kRuleBytesToSplit = std::size_t{1} << 20;
+
 // The same for a rule file already in memory; path names it in messages.
+// From split_from bytes on, the concepts are read in two parts side by
+// side; the outcome is the same.
 Status parse_rule_file(std::string_view text, const std::string& path,
                        const AttributeTable& table, std::FILE* out,
-                       RuleStore* store);
+                       RuleStore* store,
+                       std::size_t split_from = kRuleBytesToSplit);
 
 }  // namespace ruleval

@@ -24,10 +24,12 @@ struct Parsed {
   RuleStore store;
 };
 
-Parsed parse(const std::string& text) {
+Parsed parse(const std::string& text,
+             std::size_t split_from = kRuleBytesToSplit) {
   Parsed parsed{Status::Ok(), "", {}};
   std::FILE* out = std::tmpfile();
-  parsed.status = parse_rule_file(text, "t.intr", kTable, out, &parsed.store);
+  parsed.status =
+      parse_rule_file(text, "t.intr", kTable, out, &parsed.store, split_from);
   std::rewind(out);
   for (int c = std::fgetc(out); c != EOF; c = std::fgetc(out))
     parsed.out.push_back(static_cast<char>(c));
@@ -104,6 +106,34 @@ TEST(RuleFileTest, WhiteSpaceIsFreeAndUnusedNumbersHaveNoEffect) {
     const Parsed parsed = parse(text);
     ASSERT_TRUE(parsed.status.ok()) << parsed.status.message() << text;
     expect_same_rules(expected, parsed.store);
+  }
+}
+
+TEST(RuleFileTest, ReadingInTwoPartsGivesWhatOneReaderGives) {
+  std::string packed = kExampleRules;
+  for (std::size_t at; (at = packed.find("  ")) != std::string::npos;)
+    packed.erase(at, 2);
+  const std::string three_concepts =
+      example_with("Concept_num=2", "Concept_num=3") + "Concept=2 rulenum=0";
+  for (const std::string& text : {
+           std::string(kExampleRules),
+           packed,
+           three_concepts,
+           // Faults in either part, and parts that do not meet.
+           example_with("attrino=1  parino=0  direction=0", "attrino=9"),
+           example_with("rule_quality=2.0", "rule_quality=x"),
+           example_with("Concept=1", "Concept 1"),
+           example_with("Concept=1", "x Concept=1"),
+           example_with("rulenum=2", "rulenum=3"),
+           example_with("rulenum=1", "rulenum=0"),
+           example_with("Concept_num=2", "Concept_num=3"),
+           example_with("posnum=3", "posnum=3 Concept=1"),
+       }) {
+    const Parsed one = parse(text);
+    const Parsed two = parse(text, 0);
+    EXPECT_EQ(one.status.message(), two.status.message()) << text;
+    EXPECT_EQ(one.out, two.out);
+    expect_same_rules(one.store, two.store);
   }
 }
 
