@@ -58,6 +58,7 @@ enum class Message {
   kNoMemoryForPositiveCoverage,
   kNoMemoryForNegativeCoverage,
   kOutOfMemory,
+  kCannotStartThread,  // %s: the system's reason
   kTestDataEndsEarly,  // the warning: lines with values after the end
   kCount
 };
@@ -155,6 +156,7 @@ inline constexpr CatalogueEntry<Message> kMessages[] = {
     {Message::kNoMemoryForNegativeCoverage,
      "\nNot enough memory for covered_neg_cases ... \n"},
     {Message::kOutOfMemory, "\nNot enough memory available to go on...\n"},
+    {Message::kCannotStartThread, "ruleval: cannot start a thread: %s\n"},
     {Message::kTestDataEndsEarly,
      "ruleval: warning: %s, line %d holds %d values, fewer than the %d "
      "attributes: the test data ends there, and the %d lines after it that "

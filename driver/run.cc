@@ -249,6 +249,8 @@ int run_base_name(const std::string& base_name, std::FILE* out,
     return fail(render<Message::kOutOfMemory>(), out);
   } catch (const std::length_error&) {  // a size too large for a container
     return fail(render<Message::kOutOfMemory>(), out);
+  } catch (const std::system_error& error) {  // a thread refused
+    return fail(render<Message::kCannotStartThread>(error.what()), out);
   }
 }
 
