@@ -81,9 +81,7 @@ double as_written(float value) {
   if (!std::isfinite(value)) return static_cast<double>(value);
   char text[64];
   const char* end = std::to_chars(text, text + sizeof text, value).ptr;
-  double written = 0;
-  std::from_chars(text, end, written);
-  return written;
+  return parse_leading_double(std::string_view(text, end - text));
 }
 
 float margin_between(float winner, float runner_up) {

@@ -44,9 +44,7 @@ double append_score_text(float score, std::string* text) {
   char digits[48];
   char* end = std::to_chars(digits, digits + sizeof digits, score).ptr;
   text->append(digits, end);
-  double shown = 0;
-  std::from_chars(digits, end, shown);
-  return shown;
+  return parse_leading_double(std::string_view(digits, end - digits));
 }
 
 // "label:N" for every rule of the classes, numbered in concept order.
