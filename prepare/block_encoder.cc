@@ -1,6 +1,7 @@
 #include "prepare/block_encoder.h"
 
 #include <algorithm>
+#include <atomic>
 #include <limits>
 #include <new>
 
@@ -13,8 +14,11 @@ namespace {
 
 // The test data is read this many bytes of lines at a time.
 constexpr std::size_t kBlockBytes = std::size_t{1} << 21;
-// A block is shared among no more threads than it has parts of this size.
+// A block is cut into parts of at least this size.
 constexpr std::size_t kLeastPartBytes = std::size_t{1} << 16;
+// A block is cut into this many parts a worker, so that a worker done
+// early (or the one that read the next block) takes another.
+constexpr std::size_t kPartsPerWorker = 4;
 
 }  // namespace
 
@@ -30,11 +34,17 @@ Status BlockEncoder::encode(LineSource& in, CodeSink* out,
     status = place(&block.parts, out != nullptr);
     if (!status.ok()) break;
     more = false;
-    run_in_parallel(block.parts.size() + 1, [&](std::size_t p) {
-      if (p < block.parts.size()) {
-        encoder_.encode(&block.parts[p]);
-      } else {
-        more = read_block(in, &blocks[b ^ 1]);
+    // Each worker takes the next task until none is left: the first is to
+    // read the next block, the others to encode a part each.
+    std::atomic<std::size_t> next_task{0};
+    const std::size_t tasks = block.parts.size() + 1;
+    run_in_parallel(worker_count(tasks), [&](std::size_t) {
+      for (std::size_t task = next_task++; task < tasks; task = next_task++) {
+        if (task == 0) {
+          more = read_block(in, &blocks[b ^ 1]);
+        } else {
+          encoder_.encode(&block.parts[task - 1]);
+        }
       }
     });
     if (!take(block.parts, out, &status)) {
@@ -66,8 +76,11 @@ bool BlockEncoder::read_block(LineSource& in, Block* block) {
   std::copy(lines.begin(), lines.end(), block->bytes.begin());
   block->lines = std::string_view(block->bytes.data(), lines.size());
   const char line_end = in.line_end();
+  const std::size_t most_parts = 1 + lines.size() / kLeastPartBytes;
   const std::vector<std::string_view> runs = split_lines(
-      block->lines, worker_count(1 + lines.size() / kLeastPartBytes), line_end);
+      block->lines,
+      std::min(most_parts, worker_count(most_parts) * kPartsPerWorker),
+      line_end);
   block->parts.assign(runs.size(), Part());
   for (std::size_t p = 0; p < runs.size(); ++p) {
     Part& part = block->parts[p];
