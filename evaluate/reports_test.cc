@@ -154,8 +154,8 @@ TEST_F(EvaluationTest, ManyCasesAreWrittenInOrderAndCountedOnce) {
   for (std::uint32_t c = 0; c < kCases; ++c) {
     const std::uint32_t actual = c % 3 == 0 ? 0 : 1;
     records.push_back({c % 2, c % 7 == 0 ? kMissingCode : actual});
-    const std::string line = "v" + std::to_string(c % 2) + " v" +
-                             std::to_string(actual) + " #" + std::to_string(c);
+    const std::string line =
+        format("v%u v%u #%u", c % 2, static_cast<unsigned>(actual), c);
     tst += line + (c % 5 == 0 ? "\r\n" : "\n");
     result += line + " -> v1\n";
   }
