@@ -15,101 +15,168 @@ namespace {
 // Fewer cases than this per block are not worth a thread.
 constexpr std::size_t kLeastCasesPerBlock = 4096;
 
-// A step of words as one vector, which the compiler maps onto whatever
-// vector unit the code is built for.
-using Step = std::uint64_t
-    __attribute__((vector_size(kWordsPerStep * sizeof(std::uint64_t))));
+// Words as one vector of a processor's vector unit: two words (any x86-64
+// processor), four (AVX2) or eight (AVX-512). A step of words is one or more
+// of them; a vector wider than the unit the code is built for would be
+// split through memory.
+using TwoWords = std::uint64_t __attribute__((vector_size(16)));
+using FourWords = std::uint64_t __attribute__((vector_size(32)));
+using EightWords = std::uint64_t __attribute__((vector_size(64)));
 
-#if defined(__x86_64__) && defined(__has_attribute)
-#if __has_attribute(target_clones)
-#define RULEVAL_VECTOR_CLONES \
-  __attribute__((target_clones("avx512f", "avx2", "default")))
-#endif
-#endif
-#ifndef RULEVAL_VECTOR_CLONES
-#define RULEVAL_VECTOR_CLONES
-#endif
+template <class Vector>
+inline constexpr std::size_t kVectorWords = sizeof(Vector) /
+                                            sizeof(std::uint64_t);
+
+// Vector takes the words from words on (no vector passes by value: the
+// callers are built for different vector units).
+template <class Vector>
+__attribute__((always_inline)) inline void load(Vector& vector,
+                                                const std::uint64_t* words) {
+  std::memcpy(&vector, words, sizeof vector);
+}
 
 // Adds `count` rows over words begin to end - 1 into sums (whose word 0
-// stands for word begin), a step of words at a time (wide vector units take
-// a step in one or two instructions).
-RULEVAL_VECTOR_CLONES
-void add_rows(const std::uint64_t* const* rows, std::size_t count,
-              std::size_t begin, std::size_t end, std::uint64_t* sums) {
-  for (std::size_t w = begin; w < end; w += kWordsPerStep) {
-    Step sum;
-    std::memcpy(&sum, rows[0] + w, sizeof sum);
+// stands for word begin), a vector at a time.
+template <class Vector>
+__attribute__((always_inline)) inline void add_rows_by(
+    const std::uint64_t* const* rows, std::size_t count, std::size_t begin,
+    std::size_t end, std::uint64_t* sums) {
+  for (std::size_t w = begin; w < end; w += kVectorWords<Vector>) {
+    Vector sum, row;
+    load(sum, rows[0] + w);
     for (std::size_t a = 1; a < count; ++a) {
-      Step row;
-      std::memcpy(&row, rows[a] + w, sizeof row);
+      load(row, rows[a] + w);
       sum += row;
     }
     std::memcpy(sums + (w - begin), &sum, sizeof sum);
   }
 }
 
-// Steps of bit words ANDed at once: the rows are read a group of steps at a
-// time, and most groups of steps hold no set bit at all.
-constexpr std::size_t kBitSteps = 4;
-
-// ANDs `count` bit rows over words 0 to words - 1, kBitSteps steps at a
-// time and the steps beyond the last whole group one by one. Returns how
-// many steps hold a set bit, their numbers put in steps in ascending order
-// and their words in all.
-RULEVAL_VECTOR_CLONES
-std::size_t and_rows(const std::uint64_t* const* rows, std::size_t count,
-                     std::size_t words, std::uint64_t* all,
-                     std::uint32_t* steps) {
-  static_assert(kBitSteps == 4);
-  constexpr std::size_t kGroupWords = kBitSteps * kWordsPerStep;
-  std::size_t found = 0;
-  const auto keep = [&](std::size_t w, const Step& step) {
-    std::memcpy(all + w, &step, sizeof step);
+// Records in steps each step of words first to first + count - 1 of all
+// that holds a set bit; returns how many there are now.
+inline std::size_t keep_set_steps(const std::uint64_t* all, std::size_t first,
+                                  std::size_t count, std::uint32_t* steps,
+                                  std::size_t found) {
+  for (std::size_t w = first; w < first + count; w += kWordsPerStep) {
     std::uint64_t set = 0;
-    for (std::size_t k = 0; k < kWordsPerStep; ++k) set |= step[k];
+    for (std::size_t k = 0; k < kWordsPerStep; ++k) set |= all[w + k];
     steps[found] = static_cast<std::uint32_t>(w / kWordsPerStep);
     found += set != 0 ? 1 : 0;
-  };
+  }
+  return found;
+}
+
+// ANDs `count` bit rows over words 0 to words - 1, four vectors at a time
+// and the steps beyond the last whole group one by one. Returns how many
+// steps hold a set bit, their numbers put in steps in ascending order and
+// their words in all.
+template <class Vector>
+__attribute__((always_inline)) inline std::size_t and_rows_by(
+    const std::uint64_t* const* rows, std::size_t count, std::size_t words,
+    std::uint64_t* all, std::uint32_t* steps) {
+  constexpr std::size_t kStride = kVectorWords<Vector>;
+  constexpr std::size_t kGroupWords = 4 * kStride;
+  static_assert(kGroupWords % kWordsPerStep == 0);
+  std::size_t found = 0;
   std::size_t w = 0;
   for (; w + kGroupWords <= words; w += kGroupWords) {
-    // Four named steps: the compiler keeps them in registers, as it does
+    // Four named vectors: the compiler keeps them in registers, as it does
     // not an array of them.
-    Step s0, s1, s2, s3;
-    std::memcpy(&s0, rows[0] + w, sizeof s0);
-    std::memcpy(&s1, rows[0] + w + kWordsPerStep, sizeof s1);
-    std::memcpy(&s2, rows[0] + w + 2 * kWordsPerStep, sizeof s2);
-    std::memcpy(&s3, rows[0] + w + 3 * kWordsPerStep, sizeof s3);
+    Vector s0, s1, s2, s3, r0, r1, r2, r3;
+    load(s0, rows[0] + w);
+    load(s1, rows[0] + w + kStride);
+    load(s2, rows[0] + w + 2 * kStride);
+    load(s3, rows[0] + w + 3 * kStride);
     for (std::size_t a = 1; a < count; ++a) {
-      Step r0, r1, r2, r3;
-      std::memcpy(&r0, rows[a] + w, sizeof r0);
-      std::memcpy(&r1, rows[a] + w + kWordsPerStep, sizeof r1);
-      std::memcpy(&r2, rows[a] + w + 2 * kWordsPerStep, sizeof r2);
-      std::memcpy(&r3, rows[a] + w + 3 * kWordsPerStep, sizeof r3);
+      load(r0, rows[a] + w);
+      load(r1, rows[a] + w + kStride);
+      load(r2, rows[a] + w + 2 * kStride);
+      load(r3, rows[a] + w + 3 * kStride);
       s0 &= r0;
       s1 &= r1;
       s2 &= r2;
       s3 &= r3;
     }
-    const Step any = s0 | s1 | s2 | s3;
+    const Vector any = s0 | s1 | s2 | s3;
     std::uint64_t set = 0;
-    for (std::size_t k = 0; k < kWordsPerStep; ++k) set |= any[k];
+    for (std::size_t k = 0; k < kStride; ++k) set |= any[k];
+    // Most groups hold no set bit at all.
     if (set == 0) continue;
-    keep(w, s0);
-    keep(w + kWordsPerStep, s1);
-    keep(w + 2 * kWordsPerStep, s2);
-    keep(w + 3 * kWordsPerStep, s3);
+    std::memcpy(all + w, &s0, sizeof s0);
+    std::memcpy(all + w + kStride, &s1, sizeof s1);
+    std::memcpy(all + w + 2 * kStride, &s2, sizeof s2);
+    std::memcpy(all + w + 3 * kStride, &s3, sizeof s3);
+    found = keep_set_steps(all, w, kGroupWords, steps, found);
   }
-  for (; w < words; w += kWordsPerStep) {
-    Step both;
-    std::memcpy(&both, rows[0] + w, sizeof both);
+  for (const std::size_t first = w; w < words; w += kStride) {
+    Vector both, row;
+    load(both, rows[0] + w);
     for (std::size_t a = 1; a < count; ++a) {
-      Step row;
-      std::memcpy(&row, rows[a] + w, sizeof row);
+      load(row, rows[a] + w);
       both &= row;
     }
-    keep(w, both);
+    std::memcpy(all + w, &both, sizeof both);
+    if (w + kStride == words) {
+      found = keep_set_steps(all, first, words - first, steps, found);
+    }
   }
   return found;
+}
+
+// The two loops for each vector unit, built for it.
+#if defined(__x86_64__)
+__attribute__((target("avx512f"))) void add_rows_avx512(
+    const std::uint64_t* const* rows, std::size_t count, std::size_t begin,
+    std::size_t end, std::uint64_t* sums) {
+  add_rows_by<EightWords>(rows, count, begin, end, sums);
+}
+__attribute__((target("avx2"))) void add_rows_avx2(
+    const std::uint64_t* const* rows, std::size_t count, std::size_t begin,
+    std::size_t end, std::uint64_t* sums) {
+  add_rows_by<FourWords>(rows, count, begin, end, sums);
+}
+__attribute__((target("avx512f"))) std::size_t and_rows_avx512(
+    const std::uint64_t* const* rows, std::size_t count, std::size_t words,
+    std::uint64_t* all, std::uint32_t* steps) {
+  return and_rows_by<EightWords>(rows, count, words, all, steps);
+}
+__attribute__((target("avx2"))) std::size_t and_rows_avx2(
+    const std::uint64_t* const* rows, std::size_t count, std::size_t words,
+    std::uint64_t* all, std::uint32_t* steps) {
+  return and_rows_by<FourWords>(rows, count, words, all, steps);
+}
+#endif
+
+// Adds rows as add_rows_by does, on the vector unit of kernel.
+void add_rows(LaneKernel kernel, const std::uint64_t* const* rows,
+              std::size_t count, std::size_t begin, std::size_t end,
+              std::uint64_t* sums) {
+  switch (kernel) {
+#if defined(__x86_64__)
+    case LaneKernel::kAvx512:
+      return add_rows_avx512(rows, count, begin, end, sums);
+    case LaneKernel::kAvx2:
+      return add_rows_avx2(rows, count, begin, end, sums);
+#endif
+    default:
+      return add_rows_by<TwoWords>(rows, count, begin, end, sums);
+  }
+}
+
+// ANDs rows as and_rows_by does, on the vector unit of kernel.
+std::size_t and_rows(LaneKernel kernel, const std::uint64_t* const* rows,
+                     std::size_t count, std::size_t words, std::uint64_t* all,
+                     std::uint32_t* steps) {
+  switch (kernel) {
+#if defined(__x86_64__)
+    case LaneKernel::kAvx512:
+      return and_rows_avx512(rows, count, words, all, steps);
+    case LaneKernel::kAvx2:
+      return and_rows_avx2(rows, count, words, all, steps);
+#endif
+    default:
+      return and_rows_by<TwoWords>(rows, count, words, all, steps);
+  }
 }
 
 // The cases that need partial scores wait in batches of kBatch, counted and
@@ -371,7 +438,8 @@ void BlockMatcher::count_met_conditions(std::size_t tile,
   const std::size_t per_case =
       std::max<std::size_t>(1, index_.attributes().size());
   for (std::size_t k = 0; k < waiting_; ++k)
-    add_rows(rows_.data() + k * per_case, per_case, tile, tile_end, counts(k));
+    add_rows(kernel_, rows_.data() + k * per_case, per_case, tile, tile_end,
+             counts(k));
 }
 
 // The full matches of case c among the rules the tables serve, ascending,
@@ -383,8 +451,9 @@ void BlockMatcher::find_full_matches(std::size_t c) {
     bit_rows_.push_back(
         attribute.bit_row(cases_.code(c, attribute.position), bit_words_));
   if (bit_rows_.empty()) bit_rows_.push_back(index_.tabulated_bits().data());
-  const std::size_t found = and_rows(bit_rows_.data(), bit_rows_.size(),
-                                     bit_words_, all_.data(), steps_.data());
+  const std::size_t found =
+      and_rows(kernel_, bit_rows_.data(), bit_rows_.size(), bit_words_,
+               all_.data(), steps_.data());
   for (std::size_t i = 0; i < found; ++i) {
     const std::size_t first = steps_[i] * kWordsPerStep;
     for (std::size_t w = first; w < first + kWordsPerStep; ++w) {
