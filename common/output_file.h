@@ -87,11 +87,16 @@ class OutputFile {
     return !buffer_.empty();
   }
   void write_through(std::string_view text);
+  // Empties the file when it holds only the byte left of an earlier one;
+  // false when that fails.
+  bool drop_byte_left();
 
   std::FILE* file_ = nullptr;
   std::string path_;
   std::vector<char> buffer_;
   std::size_t used_ = 0;
+  std::size_t written_ = 0;     // handed to the stream
+  bool one_byte_left_ = false;  // of the file that was there
   bool failed_ = false;
 };
 
