@@ -17,6 +17,7 @@ std::size_t bits_per_code(std::uint64_t code_limit) {
 void CaseBuffer::allocate(std::size_t num_cases, std::size_t record_length,
                           std::uint64_t code_limit) {
   code_bits_ = bits_per_code(code_limit);
+  line_blocks_.clear();
   num_cases_ = num_cases;
   record_length_ = record_length;
   slots_per_case_ =

@@ -44,6 +44,18 @@ class CaseBuffer {
   bool may_hold_missing_values() const { return may_hold_missing_values_; }
   void note_missing_values() { may_hold_missing_values_ = true; }
 
+  // Where the lines of the cases lie in the test data, for reading them
+  // again a block at a time: the lines from `offset` bytes after the byte
+  // order mark (if any) on are those of the cases from first_case on, up to
+  // the next block. The last block only marks where the lines read end.
+  // None when the cases did not come from a file.
+  struct LineBlock {
+    std::uint64_t offset = 0;
+    std::size_t first_case = 0;
+  };
+  const std::vector<LineBlock>& line_blocks() const { return line_blocks_; }
+  void add_line_block(const LineBlock& block) { line_blocks_.push_back(block); }
+
   std::uint32_t code(std::size_t case_number, std::size_t position) const {
     const std::size_t slot = case_number * slots_per_case_ + position;
     // A missing value is stored as every bit of its slot set.
@@ -129,6 +141,7 @@ class CaseBuffer {
   std::size_t slots_per_case_ = 0;
   std::size_t code_bits_ = 8;
   bool may_hold_missing_values_ = false;
+  std::vector<LineBlock> line_blocks_;
 };
 
 }  // namespace ruleval

@@ -1,5 +1,9 @@
 #include "common/input_file.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -102,6 +106,7 @@ void InputFile::start_lines() {
   const std::string_view start(buffer_.get() + pos_, end_ - pos_);
   LineFormat format = line_format(start);
   pos_ += format.skip;
+  skip_ = format.skip;
   // Carriage returns end the lines only in a file that holds no line feed,
   // which the first read cannot always tell.
   if (format.line_end == '\r' && line_feed_ahead()) format.line_end = '\n';
@@ -176,6 +181,28 @@ bool InputFile::next_line(std::string_view* line) {
   *line = std::string_view(buffer_.get() + pos_, end_ - pos_);
   pos_ = end_;
   return true;
+}
+
+bool InputFile::readable_at() const {
+  struct stat status {};
+  return file_ != nullptr && ::fstat(::fileno(file_), &status) == 0 &&
+         S_ISREG(status.st_mode);
+}
+
+long long InputFile::read_at(std::uint64_t offset, char* bytes,
+                             std::size_t size) const {
+  std::size_t got = 0;
+  while (got < size) {
+    const ssize_t part = ::pread(::fileno(file_), bytes + got, size - got,
+                                 static_cast<off_t>(skip_ + offset + got));
+    if (part == 0) break;
+    if (part < 0) {
+      if (errno == EINTR) continue;
+      return -1;
+    }
+    got += static_cast<std::size_t>(part);
+  }
+  return static_cast<long long>(got);
 }
 
 }  // namespace ruleval

@@ -3,6 +3,7 @@
 // long lines.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -54,6 +55,19 @@ class InputFile {
   // True when reading stopped on an error rather than at the end of the file.
   bool failed() const { return failed_; }
 
+  // Starts reading lines, as the first call of next_lines() does, without
+  // taking any; line_end() is known after it.
+  void start() {
+    if (!lines_started_) start_lines();
+  }
+  // Whether read_at() can read the file: a regular file, not a pipe.
+  bool readable_at() const;
+  // Reads up to size bytes into bytes from `offset` bytes after the byte
+  // order mark (see start()), without moving where next_lines() reads; from
+  // several threads at once. Returns the bytes read, fewer only at the end
+  // of the file, or -1 on a read error.
+  long long read_at(std::uint64_t offset, char* bytes, std::size_t size) const;
+
  private:
   // The next byte without consuming it, or EOF.
   int peek() {
@@ -75,6 +89,7 @@ class InputFile {
   bool failed_ = false;
   bool lines_started_ = false;
   char line_end_ = '\n';
+  std::size_t skip_ = 0;  // the byte order mark
   // Left uninitialised: only the bytes read into it are ever looked at.
   std::unique_ptr<char[]> buffer_;
   std::size_t capacity_ = 0;

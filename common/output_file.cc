@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 
@@ -55,6 +56,35 @@ bool OutputFile::open(const std::string& path) {
   }
   buffer_.resize(kCapacity);
   return true;
+}
+
+bool OutputFile::writable_at() const {
+  struct stat status {};
+  return file_ != nullptr && ::fstat(::fileno(file_), &status) == 0 &&
+         S_ISREG(status.st_mode);
+}
+
+bool OutputFile::write_at(std::string_view text, std::uint64_t offset) const {
+  while (!text.empty()) {
+    const ssize_t part = ::pwrite(::fileno(file_), text.data(), text.size(),
+                                  static_cast<off_t>(offset));
+    if (part < 0 && errno == EINTR) continue;
+    if (part <= 0) return false;
+    text.remove_prefix(static_cast<std::size_t>(part));
+    offset += static_cast<std::uint64_t>(part);
+  }
+  return true;
+}
+
+void OutputFile::continue_after(std::uint64_t end, bool failed) {
+  if (file_ == nullptr) return;
+  flush();
+  if (failed) {
+    failed_ = true;
+    if (::ftruncate(::fileno(file_), static_cast<off_t>(end)) != 0) return;
+  }
+  if (std::fseek(file_, static_cast<long>(end), SEEK_SET) != 0) failed_ = true;
+  written_ = end;
 }
 
 void OutputFile::write_through(std::string_view text) {

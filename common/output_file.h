@@ -73,6 +73,15 @@ class OutputFile {
   }
   void print(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
 
+  // Whether write_at() can write the file: a regular file, not a pipe.
+  bool writable_at() const;
+  // Writes text at offset, past the buffer and from several threads at
+  // once; false when that fails. Before the buffer is written to.
+  bool write_at(std::string_view text, std::uint64_t offset) const;
+  // Goes on after the first `end` bytes of the file, which write_at() wrote,
+  // and drops any after them; with failed, close() then reports a failure.
+  void continue_after(std::uint64_t end, bool failed);
+
   // Flushes and closes the file. On any failure since open() returns the
   // "Cannot write file" status that names it.
   Status close();

@@ -1,9 +1,9 @@
 #include "evaluate/evaluation_report.h"
 
+#include <atomic>
 #include <cmath>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
+#include <cstdint>
+#include <memory>
 #include <string_view>
 
 #include "common/input_file.h"
@@ -28,7 +28,25 @@ struct Tally {
   bool condition_values_missing = false;
   int with_missing_values = 0;
   int with_missing_values_correct = 0;
+
+  // Adds the counts of other, of as many classes.
+  void add(const Tally& other) {
+    matrix.add(other.matrix);
+    num_cases += other.num_cases;
+    correct += other.correct;
+    unscored += other.unscored;
+    condition_values_missing |= other.condition_values_missing;
+    with_missing_values += other.with_missing_values;
+    with_missing_values_correct += other.with_missing_values_correct;
+  }
 };
+
+void add_counters(const RunCounters& from, RunCounters* to) {
+  to->partial_match_count += from.partial_match_count;
+  to->no_match_count += from.no_match_count;
+  to->partial_match_correct += from.partial_match_correct;
+  to->no_match_correct += from.no_match_correct;
+}
 
 // Counts scored case c, given class `given` and of class `actual`.
 void score_case(const CaseBuffer& cases, std::size_t c, int actual,
@@ -63,80 +81,12 @@ std::vector<std::string> result_suffixes(const AttributeTable& table) {
   return suffixes;
 }
 
-// The test data is read for B.result this many bytes at a time: small
-// enough that a block and what it adds to B.result stay in the caches
-// while they are formatted and written.
+// The test data is read for B.result this many bytes at a time.
 constexpr std::size_t kBlockBytes = 512 << 10;
-// The blocks formatted ahead of the one being written.
-constexpr std::size_t kBlocksAhead = 4;
-// The cases that make writing B.result on a thread of its own worth it.
-constexpr std::size_t kCasesForTwoThreads = 1 << 18;
-
-// Texts handed from one thread to another in order, at most kBlocksAhead
-// waiting at once.
-class TextQueue {
- public:
-  // Waits for room, then appends text; drops it once the queue is closed.
-  void push(std::string text) {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock,
-                  [&] { return waiting_.size() < kBlocksAhead || closed_; });
-    if (closed_) return;
-    waiting_.push_back(std::move(text));
-    changed_.notify_all();
-  }
-  // Appends text unless the queue is full.
-  void offer(std::string text) {
-    const std::lock_guard lock(mutex_);
-    if (waiting_.size() >= kBlocksAhead) return;
-    waiting_.push_back(std::move(text));
-    changed_.notify_all();
-  }
-  // Takes a text when one waits; false when none does.
-  bool try_pop(std::string* text) {
-    const std::lock_guard lock(mutex_);
-    if (waiting_.empty()) return false;
-    take(text);
-    return true;
-  }
-  // Waits for a text and takes it; false once closed with none left.
-  bool pop(std::string* text) {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return !waiting_.empty() || closed_; });
-    if (waiting_.empty()) return false;
-    take(text);
-    return true;
-  }
-  // No text follows.
-  void close() {
-    const std::lock_guard lock(mutex_);
-    closed_ = true;
-    changed_.notify_all();
-  }
-
- private:
-  void take(std::string* text) {
-    *text = std::move(waiting_.front());
-    waiting_.pop_front();
-    changed_.notify_all();
-  }
-
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::deque<std::string> waiting_;
-  bool closed_ = false;
-};
-
-// Closes the queue however the thread that fills it or empties it ends, so
-// that the other never waits for ever.
-struct QueueCloser {
-  TextQueue* queue;
-  ~QueueCloser() { queue->close(); }
-};
+// The cases that make writing B.result on every core worth it.
+constexpr std::size_t kCasesForAllCores = 1 << 18;
 
 // The testing loop: gives every case its line of B.result and tallies it.
-// One thread reads the test data and formats it a block at a time while
-// another writes the blocks formatted before.
 class ResultLines {
  public:
   ResultLines(const AttributeTable& table, const CaseBuffer& cases,
@@ -145,29 +95,31 @@ class ResultLines {
         given_(given),
         suffixes_(result_suffixes(table)),
         counters_(counters),
-        tally_(tally) {}
+        tally_(tally),
+        end_case_(cases.num_cases()) {}
 
+  // Reads the test data line by line and writes B.result.
   Status write(InputFile& test_data, const std::string& test_path,
                OutputFile& result);
+  // The next lines are those of cases first to end - 1.
+  void start_at(std::size_t first, std::size_t end) {
+    next_case_ = first;
+    end_case_ = end;
+  }
+  bool done() const { return next_case_ == end_case_; }
+  // Writes the lines of the next cases to out, as far as lines go; returns
+  // the bytes of lines they took.
+  template <class Out>
+  std::size_t format_block(std::string_view lines, char line_end, Out& out);
 
  private:
-  // Reads and formats every block into out.
-  template <class Out>
-  void format_blocks(InputFile& test_data, Out& out);
-  // Reads and formats every block, handing each to formatted; takes the
-  // room for it from spare when a text waits there.
-  void format_blocks(InputFile& test_data, TextQueue* formatted,
-                     TextQueue* spare);
-  // Writes the lines of the next cases to out, as far as lines go.
-  template <class Out>
-  void format_block(std::string_view lines, char line_end, Out& out);
-
   const CaseBuffer& cases_;
   const Classifications& given_;
   const std::vector<std::string> suffixes_;
   RunCounters* counters_;
   Tally* tally_;
   std::size_t next_case_ = 0;
+  std::size_t end_case_;
 };
 
 // Appends what it is given to a string.
@@ -177,9 +129,10 @@ struct StringOut {
 };
 
 template <class Out>
-void ResultLines::format_block(std::string_view lines, char line_end,
-                               Out& out) {
-  while (!lines.empty() && next_case_ < cases_.num_cases()) {
+std::size_t ResultLines::format_block(std::string_view lines, char line_end,
+                                      Out& out) {
+  const std::size_t size = lines.size();
+  while (!lines.empty() && next_case_ < end_case_) {
     const std::size_t end = lines.find(line_end);
     std::string_view line = lines.substr(0, end);
     lines.remove_prefix(end == std::string_view::npos ? lines.size() : end + 1);
@@ -196,58 +149,204 @@ void ResultLines::format_block(std::string_view lines, char line_end,
       pass_unscored_case(cases_, c, tally_);
     }
   }
-}
-
-template <class Out>
-void ResultLines::format_blocks(InputFile& test_data, Out& out) {
-  std::string_view lines;
-  while (next_case_ < cases_.num_cases() &&
-         test_data.next_lines(kBlockBytes, &lines)) {
-    format_block(lines, test_data.line_end(), out);
-  }
-}
-
-void ResultLines::format_blocks(InputFile& test_data, TextQueue* formatted,
-                                TextQueue* spare) {
-  std::string_view lines;
-  while (next_case_ < cases_.num_cases() &&
-         test_data.next_lines(kBlockBytes, &lines)) {
-    // A text already written keeps its room: new memory costs a page
-    // fault every few kilobytes.
-    std::string text;
-    spare->try_pop(&text);
-    text.clear();
-    StringOut out{&text};
-    format_block(lines, test_data.line_end(), out);
-    formatted->push(std::move(text));
-  }
+  return size - lines.size();
 }
 
 Status ResultLines::write(InputFile& test_data, const std::string& test_path,
                           OutputFile& result) {
-  if (cases_.num_cases() < kCasesForTwoThreads || worker_count(2) < 2) {
-    format_blocks(test_data, result);
-  } else {
-    TextQueue formatted;
-    TextQueue spare;
-    run_in_parallel(2, [&](std::size_t task) {
-      if (task == 0) {
-        const QueueCloser closer{&formatted};
-        format_blocks(test_data, &formatted, &spare);
-        return;
-      }
-      const QueueCloser closer{&formatted};
-      for (std::string text; formatted.pop(&text);) {
-        result.write(text);
-        spare.offer(std::move(text));
-      }
-    });
+  std::string_view lines;
+  while (next_case_ < end_case_ && test_data.next_lines(kBlockBytes, &lines)) {
+    format_block(lines, test_data.line_end(), result);
   }
-  if (next_case_ < cases_.num_cases()) {
+  if (next_case_ < end_case_) {
     if (test_data.failed()) return read_failure(test_path);
     return Status::Fatal(render<Message::kTestDataChanged>(test_path));
   }
-  if (tally_->with_missing_values > 0) tally_->condition_values_missing = true;
+  return Status::Ok();
+}
+
+// A worker's room for the bytes of a block, kept from block to block: new
+// memory costs a page fault every few kilobytes.
+class BlockBytes {
+ public:
+  char* room(std::size_t size) {
+    if (size > capacity_) {
+      bytes_ = std::make_unique_for_overwrite<char[]>(size);
+      capacity_ = size;
+    }
+    return bytes_.get();
+  }
+
+ private:
+  std::unique_ptr<char[]> bytes_;
+  std::size_t capacity_ = 0;
+};
+
+// B.result on every core: the test data is read again in the blocks the
+// encoder read it in, each block formatted on its own and written at its
+// place as soon as the block before it is formatted, and so its size known.
+class ResultBlocks {
+ public:
+  ResultBlocks(const AttributeTable& table, const CaseBuffer& cases,
+               const Classifications& given)
+      : table_(table),
+        cases_(cases),
+        given_(given),
+        blocks_(cases.line_blocks().size() - 1),
+        outcomes_(blocks_),
+        ends_(blocks_) {
+    for (std::atomic<long long>& end : ends_) end.store(kUnknown);
+  }
+
+  // Whether B.result can be written so: enough cases, cores and blocks,
+  // and files that can be read and written at any place.
+  static bool fit(const CaseBuffer& cases, const InputFile& test_data,
+                  const OutputFile& result);
+  // Writes the lines of B.result and adds their counts to counters and
+  // tally. The first block that fails ends B.result.
+  Status write(InputFile& test_data, const std::string& test_path,
+               OutputFile& result, RunCounters* counters, Tally* tally);
+
+ private:
+  // How the writing of a block ended.
+  enum class End : std::uint8_t {
+    kWritten,
+    kReadFailed,
+    kChanged,  // its lines are not the cases' lines any more
+    kWriteFailed,
+    kAfterFailure  // a block before it failed
+  };
+  // Where a block's lines went in B.result, and how far they got.
+  struct Outcome {
+    std::uint64_t start = 0;
+    std::uint64_t size = 0;
+    End end = End::kWritten;
+  };
+  // What ends_ holds of a block not yet sized, and of one after which
+  // B.result ends.
+  static constexpr long long kUnknown = -1;
+  static constexpr long long kFailed = -2;
+
+  // Takes blocks until none is left, formatting each with lines.
+  void work(const InputFile& test_data, const OutputFile& result,
+            ResultLines* lines);
+  // Reads block k and formats its lines into text.
+  End format(const InputFile& test_data, std::size_t k, ResultLines* lines,
+             BlockBytes* bytes, std::string* text) const;
+  // Where block k ends in B.result, once that is known.
+  long long end_of(std::size_t k) const;
+  void set_end(std::size_t k, long long end);
+
+  const AttributeTable& table_;
+  const CaseBuffer& cases_;
+  const Classifications& given_;
+  const std::size_t blocks_;
+  std::vector<Outcome> outcomes_;
+  std::vector<std::atomic<long long>> ends_;
+  std::atomic<std::size_t> next_block_{0};
+};
+
+bool ResultBlocks::fit(const CaseBuffer& cases, const InputFile& test_data,
+                       const OutputFile& result) {
+  const std::vector<CaseBuffer::LineBlock>& blocks = cases.line_blocks();
+  return cases.num_cases() >= kCasesForAllCores && worker_count(2) >= 2 &&
+         blocks.size() >= 2 && blocks.front().first_case == 0 &&
+         blocks.back().first_case == cases.num_cases() &&
+         test_data.readable_at() && result.writable_at();
+}
+
+long long ResultBlocks::end_of(std::size_t k) const {
+  long long end = ends_[k].load(std::memory_order_acquire);
+  while (end == kUnknown) {
+    ends_[k].wait(kUnknown, std::memory_order_acquire);
+    end = ends_[k].load(std::memory_order_acquire);
+  }
+  return end;
+}
+
+void ResultBlocks::set_end(std::size_t k, long long end) {
+  ends_[k].store(end, std::memory_order_release);
+  ends_[k].notify_all();
+}
+
+ResultBlocks::End ResultBlocks::format(const InputFile& test_data,
+                                       std::size_t k, ResultLines* lines,
+                                       BlockBytes* bytes,
+                                       std::string* text) const {
+  const CaseBuffer::LineBlock& from = cases_.line_blocks()[k];
+  const CaseBuffer::LineBlock& to = cases_.line_blocks()[k + 1];
+  const auto size = static_cast<std::size_t>(to.offset - from.offset);
+  char* const room = bytes->room(size);
+  text->clear();
+  const long long got = test_data.read_at(from.offset, room, size);
+  if (got < 0) return End::kReadFailed;
+  const std::string_view block(room, static_cast<std::size_t>(got));
+  lines->start_at(from.first_case, to.first_case);
+  StringOut out{text};
+  const std::size_t taken =
+      lines->format_block(block, test_data.line_end(), out);
+  // The last block may hold lines after the last case.
+  const bool whole = taken == size;
+  if (!lines->done() || (k + 1 < blocks_ && !whole)) return End::kChanged;
+  return End::kWritten;
+}
+
+void ResultBlocks::work(const InputFile& test_data, const OutputFile& result,
+                        ResultLines* lines) {
+  BlockBytes bytes;
+  std::string text;
+  for (std::size_t k = next_block_++; k < blocks_; k = next_block_++) {
+    Outcome& outcome = outcomes_[k];
+    outcome.end = format(test_data, k, lines, &bytes, &text);
+    const long long start = k == 0 ? 0 : end_of(k - 1);
+    if (start < 0) {
+      outcome.end = End::kAfterFailure;
+      set_end(k, kFailed);
+      continue;
+    }
+    outcome.start = static_cast<std::uint64_t>(start);
+    outcome.size = text.size();
+    // The blocks after it are placed while it is written.
+    set_end(k, outcome.end == End::kWritten
+                   ? start + static_cast<long long>(text.size())
+                   : kFailed);
+    if (outcome.end == End::kReadFailed) continue;
+    if (!result.write_at(text, outcome.start)) {
+      outcome.end = End::kWriteFailed;
+      outcome.size = 0;
+    }
+  }
+}
+
+Status ResultBlocks::write(InputFile& test_data, const std::string& test_path,
+                           OutputFile& result, RunCounters* counters,
+                           Tally* tally) {
+  test_data.start();
+  const std::size_t workers = worker_count(blocks_);
+  std::vector<RunCounters> worker_counters(workers);
+  std::vector<Tally> worker_tallies(workers, Tally(tally->matrix.classes()));
+  run_in_parallel(workers, [&](std::size_t w) {
+    ResultLines lines(table_, cases_, given_, &worker_counters[w],
+                      &worker_tallies[w]);
+    work(test_data, result, &lines);
+  });
+  for (std::size_t w = 0; w < workers; ++w) {
+    add_counters(worker_counters[w], counters);
+    tally->add(worker_tallies[w]);
+  }
+  for (const Outcome& outcome : outcomes_) {
+    if (outcome.end == End::kWritten) continue;
+    // B.result ends where the first block that failed got to.
+    result.continue_after(outcome.start + outcome.size,
+                          outcome.end == End::kWriteFailed);
+    if (outcome.end == End::kReadFailed) return read_failure(test_path);
+    if (outcome.end == End::kChanged) {
+      return Status::Fatal(render<Message::kTestDataChanged>(test_path));
+    }
+    // Reported when B.result is closed, as any failed write is.
+    return Status::Ok();
+  }
+  result.continue_after(outcomes_.back().start + outcomes_.back().size, false);
   return Status::Ok();
 }
 
@@ -356,9 +455,14 @@ Status evaluate_test_cases(const std::string& test_path,
         render<Message::kCannotCreateResultFile>(result.path()));
   }
   Tally tally(number_of_classes(table.attributes.back()));
-  ResultLines lines(table, cases, given, counters, &tally);
-  const Status status = lines.write(test_data, test_path, result);
+  const Status status =
+      ResultBlocks::fit(cases, test_data, result)
+          ? ResultBlocks(table, cases, given)
+                .write(test_data, test_path, result, counters, &tally)
+          : ResultLines(table, cases, given, counters, &tally)
+                .write(test_data, test_path, result);
   if (!status.ok()) return status;
+  if (tally.with_missing_values > 0) tally.condition_values_missing = true;
   *accuracy = fraction(tally.correct, tally.num_cases);
   write_figures(tally, *accuracy, *counters, table, result, out);
   const Status closed = result.close();

@@ -35,6 +35,11 @@ class ConfusionMatrix {
 
   int classes() const { return classes_; }
   void add(int actual, int predicted) { ++cells_[at(actual, predicted)]; }
+  // Adds the cells of other, of as many classes.
+  void add(const ConfusionMatrix& other) {
+    for (std::size_t k = 0; k < cells_.size(); ++k)
+      cells_[k] += other.cells_[k];
+  }
   int cell(int actual, int predicted) const {
     return cells_[at(actual, predicted)];
   }

@@ -84,16 +84,31 @@ TEST(RuleTextTest, TheWriterOfManyRulesGivesTheSameTexts) {
   }
 }
 
+// Where two long texts first differ, npos when they do not: a failure then
+// says where rather than showing both.
+std::size_t first_difference(const std::string& a, const std::string& b) {
+  const auto [at, _] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+  if (at == a.end() && a.size() == b.size()) return std::string::npos;
+  return static_cast<std::size_t>(at - a.begin());
+}
+
 class EvaluationTest : public ::testing::Test {
  protected:
   // Evaluates the coded cases (two by default) against the test data
-  // text; what is printed goes to printed_.
-  Status evaluate(const std::string& test_data,
-                  const std::vector<std::vector<std::uint32_t>>& records = {
-                      {0, 0}, {1, 1}}) {
+  // text; what is printed goes to printed_. With blocks, the cases say
+  // where their lines lie in the test data they were encoded from
+  // (`encoded`, or test_data), in blocks of about that many bytes, as the
+  // encoder says it.
+  Status evaluate(
+      const std::string& test_data,
+      const std::vector<std::vector<std::uint32_t>>& records = {{0, 0}, {1, 1}},
+      std::size_t blocks = 0, const std::string& encoded = "") {
     if (!test_data.empty()) testing::write_file(base_ + ".tst", test_data);
     const AttributeTable table = selected_table({{'S', 2}, {'S', 2}});
-    const CaseBuffer cases = case_buffer(records);
+    CaseBuffer cases = case_buffer(records);
+    if (blocks > 0) {
+      add_line_blocks(encoded.empty() ? test_data : encoded, blocks, &cases);
+    }
     const RuleStore rules = rules_from(
         "Concept_num=2 Total_rulenum=0 Majority_class=1 Rule_qualityno=1\n"
         "Concept=0 rulenum=0\nConcept=1 rulenum=0\n",
@@ -116,6 +131,25 @@ class EvaluationTest : public ::testing::Test {
     std::fclose(out);
     return status;
   }
+
+  // Marks blocks of the lines of text, as the encoder marks them.
+  static void add_line_blocks(const std::string& text, std::size_t block_bytes,
+                              CaseBuffer* cases) {
+    std::size_t offset = 0;
+    std::size_t first_case = 0;
+    while (offset < text.size() && first_case < cases->num_cases()) {
+      cases->add_line_block({offset, first_case});
+      std::size_t end = text.find('\n', offset + block_bytes);
+      end = end == std::string::npos ? text.size() : end + 1;
+      first_case += static_cast<std::size_t>(
+          std::count(text.begin() + static_cast<std::ptrdiff_t>(offset),
+                     text.begin() + static_cast<std::ptrdiff_t>(end), '\n'));
+      offset = end;
+    }
+    cases->add_line_block({offset, cases->num_cases()});
+  }
+
+  void evaluate_many_cases(std::size_t blocks);
 
   testing::TempDir dir_;
   std::string base_ = dir_.file("set");
@@ -143,10 +177,18 @@ TEST_F(EvaluationTest, AccuracyEndsTheReportOnlyOnceTheResultIsWritten) {
   EXPECT_EQ(std::string::npos, printed_.find("Prediction accuracy"));
 }
 
-// Enough cases for every core to take part and for many blocks, whose ends
-// fall inside lines: every line is written once and in order, every case
-// counted once, and test data cut short is written as far as it goes.
+// Enough cases for every core to take part and for many blocks, read line
+// by line or in the blocks the encoder marked: every line is written once
+// and in order, every case counted once, and test data cut short is written
+// as far as it goes.
 TEST_F(EvaluationTest, ManyCasesAreWrittenInOrderAndCountedOnce) {
+  for (const std::size_t blocks : {std::size_t{0}, std::size_t{1} << 16}) {
+    SCOPED_TRACE(blocks);
+    evaluate_many_cases(blocks);
+  }
+}
+
+void EvaluationTest::evaluate_many_cases(std::size_t blocks) {
   constexpr std::uint32_t kCases = 400000;
   std::vector<std::vector<std::uint32_t>> records;
   std::string tst;
@@ -159,9 +201,12 @@ TEST_F(EvaluationTest, ManyCasesAreWrittenInOrderAndCountedOnce) {
     tst += line + (c % 5 == 0 ? "\r\n" : "\n");
     result += line + " -> v1\n";
   }
-  ASSERT_TRUE(evaluate(tst, records).ok());
-  EXPECT_EQ(result,
-            testing::read_file(base_ + ".result").substr(0, result.size()));
+  ASSERT_TRUE(evaluate(tst, records, blocks).ok());
+  EXPECT_EQ(
+      std::string::npos,
+      first_difference(
+          result,
+          testing::read_file(base_ + ".result").substr(0, result.size())));
   // Every case is given the majority class, v1; every seventh has none.
   int scored = 0;
   int correct = 0;
@@ -178,12 +223,15 @@ TEST_F(EvaluationTest, ManyCasesAreWrittenInOrderAndCountedOnce) {
   const std::size_t cut = tst.size() / 2;
   const std::size_t lines_left = static_cast<std::size_t>(
       std::count(tst.begin(), tst.begin() + cut, '\n'));
-  EXPECT_FALSE(evaluate(tst.substr(0, tst.find('\n', cut) + 1), records).ok());
+  EXPECT_FALSE(
+      evaluate(tst.substr(0, tst.find('\n', cut) + 1), records, blocks, tst)
+          .ok());
   std::size_t result_end = 0;
   for (std::size_t k = 0; k <= lines_left; ++k)
     result_end = result.find('\n', result_end) + 1;
-  EXPECT_EQ(result.substr(0, result_end),
-            testing::read_file(base_ + ".result"));
+  EXPECT_EQ(std::string::npos,
+            first_difference(result.substr(0, result_end),
+                             testing::read_file(base_ + ".result")));
 }
 
 }  // namespace

@@ -29,6 +29,7 @@ Status BlockEncoder::encode(LineSource& in, CodeSink* out,
   // the one before it.
   Block blocks[2];
   bool more = read_block(in, &blocks[0]);
+  std::uint64_t lines_end = 0;  // of the blocks taken
   for (std::size_t b = 0; more; b ^= 1) {
     Block& block = blocks[b];
     status = place(&block.parts, out != nullptr);
@@ -47,6 +48,9 @@ Status BlockEncoder::encode(LineSource& in, CodeSink* out,
         }
       }
     });
+    // Where the block's lines are, for B.result to read them again.
+    cases_->add_line_block({block.offset, num_cases_});
+    lines_end = block.offset + block.lines.size();
     if (!take(block.parts, out, &status)) {
       if (more && short_line_.seen) {
         short_line_.dropped_lines +=
@@ -56,6 +60,7 @@ Status BlockEncoder::encode(LineSource& in, CodeSink* out,
     }
   }
   cases_->resize(num_cases_);
+  if (lines_end > 0) cases_->add_line_block({lines_end, num_cases_});
   if (short_line_.seen) {
     // The rest of the file is read only to say what the test data lost.
     std::string_view lines;
@@ -75,6 +80,8 @@ bool BlockEncoder::read_block(LineSource& in, Block* block) {
   if (block->bytes.size() < lines.size()) block->bytes.resize(lines.size());
   std::copy(lines.begin(), lines.end(), block->bytes.begin());
   block->lines = std::string_view(block->bytes.data(), lines.size());
+  block->offset = bytes_read_;
+  bytes_read_ += lines.size();
   const char line_end = in.line_end();
   const std::size_t most_parts = 1 + lines.size() / kLeastPartBytes;
   const std::vector<std::string_view> runs = split_lines(

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +50,7 @@ class BlockEncoder {
   struct Block {
     std::vector<char> bytes;  // kept from block to block
     std::string_view lines;
+    std::uint64_t offset = 0;  // of its lines in the test data
     std::vector<Part> parts;
   };
 
@@ -73,6 +75,7 @@ class BlockEncoder {
   CaseBuffer* cases_;
   std::vector<std::vector<char>> texts_;  // the parts' codes, block to block
   std::size_t num_cases_ = 0;
+  std::uint64_t bytes_read_ = 0;  // of lines, in whole blocks
   ShortLine short_line_;
 };
 
