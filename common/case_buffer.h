@@ -57,25 +57,37 @@ class CaseBuffer {
   void add_line_block(const LineBlock& block) { line_blocks_.push_back(block); }
 
   std::uint32_t code(std::size_t case_number, std::size_t position) const {
+    switch (code_bits_) {
+      case 4:
+        return code_of_width<4>(case_number, position);
+      case 8:
+        return code_of_width<8>(case_number, position);
+      case 16:
+        return code_of_width<16>(case_number, position);
+      default:
+        return code_of_width<32>(case_number, position);
+    }
+  }
+  // code(), in a buffer of kCodeBits bits a code: for loops over many
+  // codes, which choose the width once.
+  template <std::size_t kCodeBits>
+  std::uint32_t code_of_width(std::size_t case_number,
+                              std::size_t position) const {
     const std::size_t slot = case_number * slots_per_case_ + position;
     // A missing value is stored as every bit of its slot set.
-    switch (code_bits_) {
-      case 4: {
-        const unsigned value = (bytes_[slot / 2] >> (slot % 2 * 4)) & 0xFu;
-        return value == 0xF ? kMissingCode : value;
-      }
-      case 8:
-        return bytes_[slot] == 0xFF ? kMissingCode : bytes_[slot];
-      case 16: {
-        std::uint16_t value;
-        std::memcpy(&value, bytes_.data() + slot * 2, sizeof value);
-        return value == 0xFFFF ? kMissingCode : value;
-      }
-      default: {
-        std::uint32_t value;
-        std::memcpy(&value, bytes_.data() + slot * 4, sizeof value);
-        return value;
-      }
+    if constexpr (kCodeBits == 4) {
+      const unsigned value = (bytes_[slot / 2] >> (slot % 2 * 4)) & 0xFu;
+      return value == 0xF ? kMissingCode : value;
+    } else if constexpr (kCodeBits == 8) {
+      return bytes_[slot] == 0xFF ? kMissingCode : bytes_[slot];
+    } else if constexpr (kCodeBits == 16) {
+      std::uint16_t value;
+      std::memcpy(&value, bytes_.data() + slot * 2, sizeof value);
+      return value == 0xFFFF ? kMissingCode : value;
+    } else {
+      std::uint32_t value;
+      std::memcpy(&value, bytes_.data() + slot * 4, sizeof value);
+      return value;
     }
   }
   std::uint32_t class_code(std::size_t case_number) const {

@@ -216,6 +216,8 @@ class BlockMatcher {
         kernel_(kernel),
         words_(index.word_count()),
         bit_words_(index.bit_word_count()),
+        bit_rows_(std::max<std::size_t>(1, index.attributes().size()),
+                  index.tabulated_bits().data()),
         all_(bit_words_),
         steps_(bit_words_ / kWordsPerStep),
         tile_words_(std::min(kTileWords, words_)),
@@ -250,6 +252,8 @@ class BlockMatcher {
   void start_lane_batches();
   void count_met_conditions(std::size_t tile, std::size_t tile_end);
   void find_full_matches(std::size_t c);
+  template <std::size_t kCodeBits>
+  void gather_bit_rows(std::size_t c);
   void match_one_by_one(std::size_t c);
   void record_coverage(std::size_t c, BlockCoverage* coverage) const;
   bool needs_partial_scores() const;
@@ -446,11 +450,22 @@ void BlockMatcher::count_met_conditions(std::size_t tile,
 // into full_: the set bits of the AND of its bit rows.
 void BlockMatcher::find_full_matches(std::size_t c) {
   full_.clear();
-  bit_rows_.clear();
-  for (const TabulatedAttribute& attribute : index_.attributes())
-    bit_rows_.push_back(
-        attribute.bit_row(cases_.code(c, attribute.position), bit_words_));
-  if (bit_rows_.empty()) bit_rows_.push_back(index_.tabulated_bits().data());
+  // With no tabulated attribute, bit_rows_ holds the one row of the rules
+  // the tables serve.
+  switch (cases_.code_bits()) {
+    case 4:
+      gather_bit_rows<4>(c);
+      break;
+    case 8:
+      gather_bit_rows<8>(c);
+      break;
+    case 16:
+      gather_bit_rows<16>(c);
+      break;
+    default:
+      gather_bit_rows<32>(c);
+      break;
+  }
   const std::size_t found =
       and_rows(kernel_, bit_rows_.data(), bit_rows_.size(), bit_words_,
                all_.data(), steps_.data());
@@ -462,6 +477,17 @@ void BlockMatcher::find_full_matches(std::size_t c) {
                         static_cast<std::size_t>(std::countr_zero(bits)));
       }
     }
+  }
+}
+
+// The bit row of each tabulated attribute for case c's code, into
+// bit_rows_; the width of the codes known in advance.
+template <std::size_t kCodeBits>
+void BlockMatcher::gather_bit_rows(std::size_t c) {
+  const std::uint64_t** row = bit_rows_.data();
+  for (const TabulatedAttribute& attribute : index_.attributes()) {
+    *row++ = attribute.bit_row(
+        cases_.code_of_width<kCodeBits>(c, attribute.position), bit_words_);
   }
 }
 
