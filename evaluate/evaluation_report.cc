@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string_view>
 
@@ -111,6 +112,11 @@ class ResultLines {
   // the bytes of lines they took.
   template <class Out>
   std::size_t format_block(std::string_view lines, char line_end, Out& out);
+  // The size in B.result of lines, whole lines of cases first to end - 1:
+  // each line without its line end (and a carriage return before it), then
+  // the text of its case's class.
+  std::size_t placed_size(std::string_view lines, char line_end,
+                          std::size_t first, std::size_t end) const;
 
  private:
   const CaseBuffer& cases_;
@@ -120,12 +126,6 @@ class ResultLines {
   Tally* tally_;
   std::size_t next_case_ = 0;
   std::size_t end_case_;
-};
-
-// Appends what it is given to a string.
-struct StringOut {
-  std::string* text;
-  void write(std::string_view part) { text->append(part); }
 };
 
 template <class Out>
@@ -150,6 +150,20 @@ std::size_t ResultLines::format_block(std::string_view lines, char line_end,
     }
   }
   return size - lines.size();
+}
+
+std::size_t ResultLines::placed_size(std::string_view lines, char line_end,
+                                     std::size_t first, std::size_t end) const {
+  std::size_t size = lines.size() - (end - first);
+  if (line_end == '\n') {
+    for (std::size_t r = lines.find('\r'); r != std::string_view::npos;
+         r = lines.find('\r', r + 1)) {
+      if (r + 1 < lines.size() && lines[r + 1] == '\n') --size;
+    }
+  }
+  for (std::size_t c = first; c < end; ++c)
+    size += suffixes_[static_cast<std::size_t>(given_[c].class_code)].size();
+  return size;
 }
 
 Status ResultLines::write(InputFile& test_data, const std::string& test_path,
@@ -182,9 +196,58 @@ class BlockBytes {
   std::size_t capacity_ = 0;
 };
 
+// Writes the lines of a block at their place in B.result, a piece at a
+// time as they are formatted, and never past the block's end.
+class PlacedLines {
+ public:
+  explicit PlacedLines(const OutputFile& file) : file_(file) {}
+
+  // The next lines go from start on, and end by limit.
+  void place(std::uint64_t start, std::uint64_t limit) {
+    start_ = start;
+    limit_ = limit;
+    written_ = 0;
+    overflow_ = false;
+    failed_ = false;
+  }
+  void write(std::string_view part) {
+    piece_.append(part);
+    if (piece_.size() >= kPieceBytes) flush();
+  }
+  void flush();
+
+  std::uint64_t written() const { return written_; }
+  bool overflow() const { return overflow_; }
+  bool failed() const { return failed_; }
+
+ private:
+  static constexpr std::size_t kPieceBytes = 256 << 10;
+
+  const OutputFile& file_;
+  std::string piece_;
+  std::uint64_t start_ = 0;
+  std::uint64_t limit_ = 0;
+  std::uint64_t written_ = 0;
+  bool overflow_ = false;  // more was formatted than the block has room for
+  bool failed_ = false;
+};
+
+void PlacedLines::flush() {
+  std::string_view text = piece_;
+  const std::uint64_t at = start_ + written_;
+  if (text.size() > limit_ - at) {
+    text = text.substr(0, static_cast<std::size_t>(limit_ - at));
+    overflow_ = true;
+  }
+  if (!failed_ && !file_.write_at(text, at)) failed_ = true;
+  if (!failed_) written_ += text.size();
+  piece_.clear();
+}
+
 // B.result on every core: the test data is read again in the blocks the
-// encoder read it in, each block formatted on its own and written at its
-// place as soon as the block before it is formatted, and so its size known.
+// encoder read it in, and each block is formatted on its own and written
+// at its place. The place of a block is known once the blocks before it
+// are sized, which for all but the last takes only reading it.
 class ResultBlocks {
  public:
   ResultBlocks(const AttributeTable& table, const CaseBuffer& cases,
@@ -230,9 +293,10 @@ class ResultBlocks {
   // Takes blocks until none is left, formatting each with lines.
   void work(const InputFile& test_data, const OutputFile& result,
             ResultLines* lines);
-  // Reads block k and formats its lines into text.
-  End format(const InputFile& test_data, std::size_t k, ResultLines* lines,
-             BlockBytes* bytes, std::string* text) const;
+  // Formats and writes block k from its outcome's start on: block holds
+  // the bytes read of it, size the bytes it had when encoded.
+  void write_block(std::size_t k, std::string_view block, std::size_t size,
+                   char line_end, ResultLines* lines, PlacedLines* out);
   // Where block k ends in B.result, once that is known.
   long long end_of(std::size_t k) const;
   void set_end(std::size_t k, long long end);
@@ -269,52 +333,60 @@ void ResultBlocks::set_end(std::size_t k, long long end) {
   ends_[k].notify_all();
 }
 
-ResultBlocks::End ResultBlocks::format(const InputFile& test_data,
-                                       std::size_t k, ResultLines* lines,
-                                       BlockBytes* bytes,
-                                       std::string* text) const {
+void ResultBlocks::write_block(std::size_t k, std::string_view block,
+                               std::size_t size, char line_end,
+                               ResultLines* lines, PlacedLines* out) {
   const CaseBuffer::LineBlock& from = cases_.line_blocks()[k];
   const CaseBuffer::LineBlock& to = cases_.line_blocks()[k + 1];
-  const auto size = static_cast<std::size_t>(to.offset - from.offset);
-  char* const room = bytes->room(size);
-  text->clear();
-  const long long got = test_data.read_at(from.offset, room, size);
-  if (got < 0) return End::kReadFailed;
-  const std::string_view block(room, static_cast<std::size_t>(got));
+  Outcome& outcome = outcomes_[k];
+  const bool last = k + 1 == blocks_;
+  const bool whole = block.size() == size;
+  // The last block may hold lines after the last case: it is sized as it
+  // is formatted.
+  std::uint64_t limit = std::numeric_limits<std::uint64_t>::max();
+  if (!last && whole) {
+    limit = outcome.start +
+            lines->placed_size(block, line_end, from.first_case, to.first_case);
+    set_end(k, static_cast<long long>(limit));
+  } else if (!last) {
+    set_end(k, kFailed);
+  }
+  out->place(outcome.start, limit);
   lines->start_at(from.first_case, to.first_case);
-  StringOut out{text};
-  const std::size_t taken =
-      lines->format_block(block, test_data.line_end(), out);
-  // The last block may hold lines after the last case.
-  const bool whole = taken == size;
-  if (!lines->done() || (k + 1 < blocks_ && !whole)) return End::kChanged;
-  return End::kWritten;
+  const std::size_t taken = lines->format_block(block, line_end, *out);
+  out->flush();
+  outcome.size = out->written();
+  if (last) set_end(k, static_cast<long long>(outcome.start + out->written()));
+  if (out->failed()) {
+    outcome.end = End::kWriteFailed;
+  } else if (!lines->done() ||
+             (!last && (!whole || taken != size || out->overflow() ||
+                        outcome.start + out->written() != limit))) {
+    outcome.end = End::kChanged;
+  }
 }
 
 void ResultBlocks::work(const InputFile& test_data, const OutputFile& result,
                         ResultLines* lines) {
   BlockBytes bytes;
-  std::string text;
+  PlacedLines out(result);
   for (std::size_t k = next_block_++; k < blocks_; k = next_block_++) {
+    const CaseBuffer::LineBlock& from = cases_.line_blocks()[k];
+    const auto size = static_cast<std::size_t>(
+        cases_.line_blocks()[k + 1].offset - from.offset);
+    char* const room = bytes.room(size);
+    const long long got = test_data.read_at(from.offset, room, size);
     Outcome& outcome = outcomes_[k];
-    outcome.end = format(test_data, k, lines, &bytes, &text);
     const long long start = k == 0 ? 0 : end_of(k - 1);
-    if (start < 0) {
-      outcome.end = End::kAfterFailure;
+    if (start < 0 || got < 0) {
+      outcome.end = start < 0 ? End::kAfterFailure : End::kReadFailed;
+      outcome.start = static_cast<std::uint64_t>(std::max(start, 0LL));
       set_end(k, kFailed);
       continue;
     }
     outcome.start = static_cast<std::uint64_t>(start);
-    outcome.size = text.size();
-    // The blocks after it are placed while it is written.
-    set_end(k, outcome.end == End::kWritten
-                   ? start + static_cast<long long>(text.size())
-                   : kFailed);
-    if (outcome.end == End::kReadFailed) continue;
-    if (!result.write_at(text, outcome.start)) {
-      outcome.end = End::kWriteFailed;
-      outcome.size = 0;
-    }
+    write_block(k, std::string_view(room, static_cast<std::size_t>(got)), size,
+                test_data.line_end(), lines, &out);
   }
 }
 
