@@ -233,58 +233,73 @@ __attribute__((target("avx2"), always_inline)) inline __m256 row_terms_avx2(
       _mm256_castsi256_ps(_mm256_cmpgt_epi32(at, _mm256_set1_epi32(7))));
 }
 
-// Eight lanes at a time, from first_lane; leaves its sums and place in
-// reached.
-__attribute__((target("avx2"))) void score_avx2_half(
-    const RuleIndex& index, const LaneBatch& batch, std::size_t end_word,
-    const LaneProgress& progress, std::size_t first_lane,
-    LaneProgress* reached) {
-  __m256 sum = _mm256_loadu_ps(progress.sums + first_lane);
-  RuleWalk walk(index, batch, progress, first_lane, 8);
+// Sixteen lanes as two halves of eight, side by side: each lane still adds
+// its rules in order, and the two halves' chains of additions overlap.
+__attribute__((target("avx2"))) void score_avx2(const RuleIndex& index,
+                                                const LaneBatch& batch,
+                                                std::size_t end_word,
+                                                LaneProgress* progress) {
+  __m256 low = _mm256_loadu_ps(progress->sums);
+  __m256 high = _mm256_loadu_ps(progress->sums + 8);
+  RuleWalk walk(index, batch, *progress, 0, kLanes);
   const RuleRange range = rule_range(index, batch, end_word);
   const float* rows = index.lane_rows();
-  std::uint64_t words[8];
-  __m128i pairs[4];
+  std::uint64_t words[kLanes];
+  __m128i low_pairs[4];
+  __m128i high_pairs[4];
   for (std::size_t base = range.begin; base < range.end;
        base += kRulesPerWord) {
     const std::size_t w = base / kRulesPerWord - batch.first_word;
-    for (std::size_t k = 0; k < 8; ++k)
-      words[k] = batch.lanes[first_lane + k][w];
-    transpose_bytes(words, pairs);
+    for (std::size_t k = 0; k < kLanes; ++k) words[k] = batch.lanes[k][w];
+    transpose_bytes(words, low_pairs);
+    transpose_bytes(words + 8, high_pairs);
     if (base + kRulesPerWord - 1 < walk.next_event()) {
-      const float* row = rows + base * kLaneRowWidth;
       for (std::size_t m = 0; m < 4; ++m) {
-        sum = _mm256_add_ps(
-            sum, row_terms_avx2(pairs[m], row + 2 * m * kLaneRowWidth));
-        sum = _mm256_add_ps(sum,
-                            row_terms_avx2(_mm_srli_si128(pairs[m], 8),
-                                           row + (2 * m + 1) * kLaneRowWidth));
+        const float* even = rows + (base + 2 * m) * kLaneRowWidth;
+        const float* odd = even + kLaneRowWidth;
+        low = _mm256_add_ps(low, row_terms_avx2(low_pairs[m], even));
+        high = _mm256_add_ps(high, row_terms_avx2(high_pairs[m], even));
+        low = _mm256_add_ps(
+            low, row_terms_avx2(_mm_srli_si128(low_pairs[m], 8), odd));
+        high = _mm256_add_ps(
+            high, row_terms_avx2(_mm_srli_si128(high_pairs[m], 8), odd));
       }
       continue;
     }
     for (std::size_t j = 0; j < kRulesPerWord && base + j < range.end; ++j) {
       const std::size_t r = base + j;
-      __m256 term;
+      __m256 low_term;
+      __m256 high_term;
       if (walk.exception(r)) {
-        alignas(32) float terms[8];
-        for (std::size_t k = 0; k < 8; ++k)
-          terms[k] = term_of(index, batch, first_lane + k, r);
-        term = _mm256_load_ps(terms);
+        alignas(32) float terms[kLanes];
+        for (std::size_t k = 0; k < kLanes; ++k)
+          terms[k] = term_of(index, batch, k, r);
+        low_term = _mm256_load_ps(terms);
+        high_term = _mm256_load_ps(terms + 8);
       } else {
-        const __m128i pair = pairs[j / 2];
-        term = row_terms_avx2(j % 2 == 0 ? pair : _mm_srli_si128(pair, 8),
-                              rows + r * kLaneRowWidth);
+        const float* row = rows + r * kLaneRowWidth;
+        const bool odd = j % 2 != 0;
+        const __m128i low_pair = low_pairs[j / 2];
+        const __m128i high_pair = high_pairs[j / 2];
+        low_term =
+            row_terms_avx2(odd ? _mm_srli_si128(low_pair, 8) : low_pair, row);
+        high_term =
+            row_terms_avx2(odd ? _mm_srli_si128(high_pair, 8) : high_pair, row);
       }
-      sum = _mm256_add_ps(sum, term);
+      low = _mm256_add_ps(low, low_term);
+      high = _mm256_add_ps(high, high_term);
       if (walk.ends_concept(r)) {
-        _mm256_storeu_ps(walk.sums(), sum);
-        sum = _mm256_setzero_ps();
+        _mm256_storeu_ps(walk.sums(), low);
+        _mm256_storeu_ps(walk.sums() + 8, high);
+        low = _mm256_setzero_ps();
+        high = _mm256_setzero_ps();
         walk.next();
       }
     }
   }
-  _mm256_storeu_ps(reached->sums + first_lane, sum);
-  walk.save(reached);
+  _mm256_storeu_ps(progress->sums, low);
+  _mm256_storeu_ps(progress->sums + 8, high);
+  walk.save(progress);
 }
 
 #undef RULEVAL_AVX512
@@ -326,14 +341,9 @@ void score_lanes(LaneKernel kernel, const RuleIndex& index,
     case LaneKernel::kAvx512:
       score_avx512(index, batch, end_word, progress);
       return;
-    case LaneKernel::kAvx2: {
-      // Both halves start from where the batch stood.
-      LaneProgress reached = *progress;
-      score_avx2_half(index, batch, end_word, *progress, 0, &reached);
-      score_avx2_half(index, batch, end_word, *progress, 8, &reached);
-      *progress = reached;
+    case LaneKernel::kAvx2:
+      score_avx2(index, batch, end_word, progress);
       return;
-    }
 #endif
     default:
       score_plain(index, batch, end_word, progress);
