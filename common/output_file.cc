@@ -79,9 +79,10 @@ bool OutputFile::write_at(std::string_view text, std::uint64_t offset) const {
 void OutputFile::continue_after(std::uint64_t end, bool failed) {
   if (file_ == nullptr) return;
   flush();
-  if (failed) {
+  if (failed) failed_ = true;
+  if (::ftruncate(::fileno(file_), static_cast<off_t>(end)) != 0) {
     failed_ = true;
-    if (::ftruncate(::fileno(file_), static_cast<off_t>(end)) != 0) return;
+    return;
   }
   if (std::fseek(file_, static_cast<long>(end), SEEK_SET) != 0) failed_ = true;
   written_ = end;

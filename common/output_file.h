@@ -79,7 +79,8 @@ class OutputFile {
   // once; false when that fails. Before the buffer is written to.
   bool write_at(std::string_view text, std::uint64_t offset) const;
   // Goes on after the first `end` bytes of the file, which write_at() wrote,
-  // and drops any after them; with failed, close() then reports a failure.
+  // and cuts off any after them; with failed, close() then reports a
+  // failure.
   void continue_after(std::uint64_t end, bool failed);
 
   // Flushes and closes the file. On any failure since open() returns the

@@ -293,6 +293,9 @@ class ResultBlocks {
   // Takes blocks until none is left, formatting each with lines.
   void work(const InputFile& test_data, const OutputFile& result,
             ResultLines* lines);
+  // Reads block k and writes it, or says why it cannot.
+  void work_on(std::size_t k, const InputFile& test_data, BlockBytes* bytes,
+               ResultLines* lines, PlacedLines* out);
   // Formats and writes block k from its outcome's start on: block holds
   // the bytes read of it, size the bytes it had when encoded.
   void write_block(std::size_t k, std::string_view block, std::size_t size,
@@ -371,23 +374,35 @@ void ResultBlocks::work(const InputFile& test_data, const OutputFile& result,
   BlockBytes bytes;
   PlacedLines out(result);
   for (std::size_t k = next_block_++; k < blocks_; k = next_block_++) {
-    const CaseBuffer::LineBlock& from = cases_.line_blocks()[k];
-    const auto size = static_cast<std::size_t>(
-        cases_.line_blocks()[k + 1].offset - from.offset);
-    char* const room = bytes.room(size);
-    const long long got = test_data.read_at(from.offset, room, size);
-    Outcome& outcome = outcomes_[k];
-    const long long start = k == 0 ? 0 : end_of(k - 1);
-    if (start < 0 || got < 0) {
-      outcome.end = start < 0 ? End::kAfterFailure : End::kReadFailed;
-      outcome.start = static_cast<std::uint64_t>(std::max(start, 0LL));
-      set_end(k, kFailed);
-      continue;
+    try {
+      work_on(k, test_data, &bytes, lines, &out);
+    } catch (...) {
+      // The worker on the next block must not wait for ever.
+      if (ends_[k].load() == kUnknown) set_end(k, kFailed);
+      throw;
     }
-    outcome.start = static_cast<std::uint64_t>(start);
-    write_block(k, std::string_view(room, static_cast<std::size_t>(got)), size,
-                test_data.line_end(), lines, &out);
   }
+}
+
+void ResultBlocks::work_on(std::size_t k, const InputFile& test_data,
+                           BlockBytes* bytes, ResultLines* lines,
+                           PlacedLines* out) {
+  const CaseBuffer::LineBlock& from = cases_.line_blocks()[k];
+  const auto size = static_cast<std::size_t>(
+      cases_.line_blocks()[k + 1].offset - from.offset);
+  char* const room = bytes->room(size);
+  const long long got = test_data.read_at(from.offset, room, size);
+  Outcome& outcome = outcomes_[k];
+  const long long start = k == 0 ? 0 : end_of(k - 1);
+  if (start < 0 || got < 0) {
+    outcome.end = start < 0 ? End::kAfterFailure : End::kReadFailed;
+    outcome.start = static_cast<std::uint64_t>(std::max(start, 0LL));
+    set_end(k, kFailed);
+    return;
+  }
+  outcome.start = static_cast<std::uint64_t>(start);
+  write_block(k, std::string_view(room, static_cast<std::size_t>(got)), size,
+              test_data.line_end(), lines, out);
 }
 
 Status ResultBlocks::write(InputFile& test_data, const std::string& test_path,

@@ -232,6 +232,22 @@ void EvaluationTest::evaluate_many_cases(std::size_t blocks) {
   EXPECT_EQ(std::string::npos,
             first_difference(result.substr(0, result_end),
                              testing::read_file(base_ + ".result")));
+  // Test data of the same size with two lines joined a third of the way in:
+  // what is written is a beginning of its lines, and nothing after them.
+  std::string joined = tst;
+  joined[joined.find('\n', joined.size() / 3)] = ' ';
+  std::string joined_result;
+  for (std::size_t at = 0; at < joined.size();) {
+    std::size_t end = joined.find('\n', at);
+    std::string line = joined.substr(at, end - at);
+    if (line.ends_with('\r')) line.pop_back();
+    joined_result += line + " -> v1\n";
+    at = end + 1;
+  }
+  EXPECT_FALSE(evaluate(joined, records, blocks, tst).ok());
+  const std::string written = testing::read_file(base_ + ".result");
+  EXPECT_EQ(std::string::npos,
+            first_difference(written, joined_result.substr(0, written.size())));
 }
 
 }  // namespace
