@@ -1,6 +1,5 @@
 #include "common/input_file.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,6 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/file_kind.h"
 #include "common/messages.h"
 #include "common/text_scanner.h"
 
@@ -183,11 +183,7 @@ bool InputFile::next_line(std::string_view* line) {
   return true;
 }
 
-bool InputFile::readable_at() const {
-  struct stat status {};
-  return file_ != nullptr && ::fstat(::fileno(file_), &status) == 0 &&
-         S_ISREG(status.st_mode);
-}
+bool InputFile::readable_at() const { return is_regular_file(file_); }
 
 long long InputFile::read_at(std::uint64_t offset, char* bytes,
                              std::size_t size) const {

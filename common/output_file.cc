@@ -8,6 +8,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "common/file_kind.h"
 #include "common/messages.h"
 
 namespace ruleval {
@@ -58,11 +59,7 @@ bool OutputFile::open(const std::string& path) {
   return true;
 }
 
-bool OutputFile::writable_at() const {
-  struct stat status {};
-  return file_ != nullptr && ::fstat(::fileno(file_), &status) == 0 &&
-         S_ISREG(status.st_mode);
-}
+bool OutputFile::writable_at() const { return is_regular_file(file_); }
 
 bool OutputFile::write_at(std::string_view text, std::uint64_t offset) const {
   while (!text.empty()) {

@@ -71,6 +71,13 @@ void pass_unscored_case(const CaseBuffer& cases, std::size_t c, Tally* tally) {
   if (lacks_condition_value(cases, c)) tally->condition_values_missing = true;
 }
 
+// The failure of a testing loop that could not read the line of every case
+// again: reading failed, or the test data lost lines since it was encoded.
+Status lines_lost(const std::string& test_path, bool read_failed) {
+  if (read_failed) return read_failure(test_path);
+  return Status::Fatal(render<Message::kTestDataChanged>(test_path));
+}
+
 // The text after each raw test line for every class: " -> " and its label.
 std::vector<std::string> result_suffixes(const AttributeTable& table) {
   const Attribute& decision = table.attributes.back();
@@ -172,10 +179,7 @@ Status ResultLines::write(InputFile& test_data, const std::string& test_path,
   while (next_case_ < end_case_ && test_data.next_lines(kBlockBytes, &lines)) {
     format_block(lines, test_data.line_end(), result);
   }
-  if (next_case_ < end_case_) {
-    if (test_data.failed()) return read_failure(test_path);
-    return Status::Fatal(render<Message::kTestDataChanged>(test_path));
-  }
+  if (next_case_ < end_case_) return lines_lost(test_path, test_data.failed());
   return Status::Ok();
 }
 
@@ -426,12 +430,9 @@ Status ResultBlocks::write(InputFile& test_data, const std::string& test_path,
     // B.result ends where the first block that failed got to.
     result.continue_after(outcome.start + outcome.size,
                           outcome.end == End::kWriteFailed);
-    if (outcome.end == End::kReadFailed) return read_failure(test_path);
-    if (outcome.end == End::kChanged) {
-      return Status::Fatal(render<Message::kTestDataChanged>(test_path));
-    }
-    // Reported when B.result is closed, as any failed write is.
-    return Status::Ok();
+    // A failed write is reported when B.result is closed, as any is.
+    if (outcome.end == End::kWriteFailed) return Status::Ok();
+    return lines_lost(test_path, outcome.end == End::kReadFailed);
   }
   result.continue_after(outcomes_.back().start + outcomes_.back().size, false);
   return Status::Ok();
